@@ -1,0 +1,43 @@
+#include "app/NumberingApp.h"
+
+#include "mainwnd/NumberingDlg.h"
+#include "platform/FolderChooser.h"
+#include "platform/MessageBox.h"
+#include "platform/SafeRename.h"
+#include "platform/SystemErrorText.h"
+#include "platform/WorkingDirectory.h"
+
+#include <new>
+
+namespace quorvel {
+
+CNumberingApp::CNumberingApp(IMessageBox& messageBox) : m_messageBox(messageBox) {}
+
+bool CNumberingApp::InitInstance() {
+    try {
+        int error = 0;
+        std::string directory = CurrentDirectory(&error);
+        if (directory.empty()) {
+            // Without a working directory there is no settings file to read or write.
+            m_messageBox.Show(nullptr, SystemErrorText(error), kAppName, MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
+        m_settingsPath = std::move(directory) + "/Qorv.ini";
+    } catch (const std::bad_alloc&) {
+        m_messageBox.Show(nullptr, "メモリ不足エラーです。", kAppName, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+
+    QtFolderChooser folderChooser;
+    CNumberingDlg dlg(m_settingsPath,
+                      DialogServices{m_messageBox, folderChooser, DefaultRenameSystem()});
+    dlg.DoModal();
+    return false;
+}
+
+int CNumberingApp::ExitInstance() {
+    m_settingsPath.clear();
+    return 0;
+}
+
+} // namespace quorvel

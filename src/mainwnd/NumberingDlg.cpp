@@ -1,0 +1,149 @@
+#include "mainwnd/NumberingDlg.h"
+
+#include "dialogs/AboutDlg.h"
+#include "platform/FileSearch.h"
+#include "platform/MessageBox.h"
+#include "platform/WorkingDirectory.h"
+#include "res/Icons.h"
+#include "res/Strings.h"
+#include "res/Templates.h"
+#include "res/resource.h"
+#include "settings/SettingsKeys.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+namespace quorvel {
+namespace {
+
+struct CommandRow {
+    unsigned message;
+    int code;
+    int id;
+    void (*invoke)(CNumberingDlg&, Message&);
+};
+
+// Searched before the base's rows; no two rows share a key.
+const CommandRow kCommandTable[] = {
+    {WM_SYSCOMMAND, 0, 0,
+     [](CNumberingDlg& d, Message& m) { d.OnSysCommand(m.commandId, m.param); }},
+    {WM_COMMAND, BN_CLICKED, IDC_BROWSE, [](CNumberingDlg& d, Message&) { d.OnBrowse(); }},
+    {WM_NOTIFY, LVN_COLUMNCLICK, IDC_FILELIST,
+     [](CNumberingDlg& d, Message& m) { d.OnColumnClick(m); }},
+    {WM_COMMAND, EN_CHANGE, IDC_FOLDER, [](CNumberingDlg& d, Message&) { d.OnChangeFolder(); }},
+    {WM_COMMAND, EN_CHANGE, IDC_FILTER, [](CNumberingDlg& d, Message&) { d.OnChangeFilter(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_SELECTALL, [](CNumberingDlg& d, Message&) { d.OnSelectAll(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_DESELECTALL,
+     [](CNumberingDlg& d, Message&) { d.OnDeselectAll(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_UP, [](CNumberingDlg& d, Message&) { d.OnMoveUp(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_DOWN, [](CNumberingDlg& d, Message&) { d.OnMoveDown(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_START, [](CNumberingDlg& d, Message&) { d.RenameSelected(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_SETTINGS, [](CNumberingDlg& d, Message&) { d.OnSettings(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_EXIT, [](CNumberingDlg& d, Message&) { d.OnExit(); }},
+    {WM_COMMAND, BN_CLICKED, IDC_REFRESH, [](CNumberingDlg& d, Message&) { d.OnRefresh(); }},
+    {WM_NOTIFY, NM_CLICK, IDC_FILELIST, [](CNumberingDlg& d, Message& m) { d.OnListClick(m); }},
+};
+
+bool RowMatches(const CommandRow& row, const Message& msg) {
+    if (row.message != msg.message)
+        return false;
+    if (msg.message == WM_COMMAND || msg.message == WM_NOTIFY)
+        return row.code == msg.code && row.id == msg.id;
+    return true;
+}
+
+} // namespace
+
+CNumberingDlg::CNumberingDlg(std::string settingsPath, DialogServices services, QWidget* parent)
+    : CDialog(MainDialogTemplate(), parent), m_hIcon(MainFrameIcon()),
+      m_settingsPath(std::move(settingsPath)), m_services(services) {}
+
+bool CNumberingDlg::OnCmdMsg(Message& msg) {
+    for (const CommandRow& row : kCommandTable) {
+        if (RowMatches(row, msg)) {
+            row.invoke(*this, msg);
+            return true;
+        }
+    }
+    return CDialog::OnCmdMsg(msg);
+}
+
+void CNumberingDlg::DoDataExchange(DataExchange& dx) {
+    CDialog::DoDataExchange(dx);
+    DDX_Control(dx, IDC_FILELIST, m_listFiles);
+    DDX_Text(dx, IDC_PREFIX, m_strPrefix);
+    DDX_Text(dx, IDC_FOLDER, m_strFolder);
+    DDX_Text(dx, IDC_FILTER, m_strFilter);
+    DDX_Text(dx, IDC_STARTNUMBER, m_strStartNumber);
+}
+
+bool CNumberingDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    AddSystemMenuItems();
+    setWindowIcon(m_hIcon);
+    LoadSettings();
+    UpdateData(false);
+    m_listFiles.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 150);
+    m_listFiles.InsertColumn(1, "更新日時", LVCFMT_LEFT, 110);
+    m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    ListFolder(m_strFolder, 1, 1);
+    return true;
+}
+
+void CNumberingDlg::LoadSettings() {
+    const std::string workingDirectory = CurrentDirectory(nullptr);
+    const SavedSettings saved = quorvel::LoadSettings(m_settingsPath, workingDirectory);
+    m_strFolder = saved.folder;
+    m_strStartNumber = saved.startNumber;
+    m_strFilter = saved.filter;
+    m_bLowerExt = saved.lowerExt;
+
+    // The folder probe. One trailing separator goes; the root keeps its only one.
+    if (m_strFolder.size() > 1 && m_strFolder.back() == '/')
+        m_strFolder.pop_back();
+    if (ProbeFolder(m_strFolder).error == SearchError::PathNotFound)
+        m_strFolder = workingDirectory;
+}
+
+void CNumberingDlg::OnDestroy() {
+    UpdateData(true);
+    SaveSettings(m_settingsPath,
+                 SavedSettings{m_strFolder, m_strStartNumber, m_strFilter, m_bLowerExt});
+}
+
+void CNumberingDlg::AddSystemMenuItems() {
+    // The window manager owns the real system menu; the window offers the same item in a
+    // context menu of its own background.
+    m_systemMenu = new QMenu(this);
+    const std::string about = LoadResourceString(IDS_ABOUTBOX);
+    if (about.empty())
+        return;
+    m_systemMenu->addSeparator();
+    QAction* item = m_systemMenu->addAction(QString::fromUtf8(about));
+    item->setData(IDM_ABOUTBOX);
+    connect(item, &QAction::triggered, this, [this] { SendSysCommand(IDM_ABOUTBOX); });
+}
+
+void CNumberingDlg::contextMenuEvent(QContextMenuEvent* event) {
+    if (m_systemMenu && !m_systemMenu->isEmpty())
+        m_systemMenu->exec(event->globalPos());
+}
+
+void CNumberingDlg::OnSysCommand(unsigned id, long param) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(this);
+        about.DoModal();
+        return;
+    }
+    Message msg;
+    msg.message = WM_SYSCOMMAND;
+    msg.commandId = id;
+    msg.param = param;
+    DefWindowProc(msg);
+}
+
+int CNumberingDlg::Box(const char* text, const char* caption, unsigned style) {
+    return m_services.messageBox.Show(this, text, caption, style);
+}
+
+} // namespace quorvel

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "platform/Dialog.h"
+#include "platform/ListCtrl.h"
+
+#include <QIcon>
+
+#include <cstdint>
+#include <string>
+
+class QMenu;
+
+namespace quorvel {
+
+class IFolderChooser;
+class IMessageBox;
+class RenameSystem;
+struct ListRow;
+
+// What the main window needs from the outside world, handed in so tests can replace each part.
+struct DialogServices {
+    IMessageBox& messageBox;
+    IFolderChooser& folderChooser;
+    RenameSystem& renameSystem;
+};
+
+// The main window: folder, file list, rename inputs and the command buttons.
+class CNumberingDlg : public CDialog {
+    Q_OBJECT
+public:
+    CNumberingDlg(std::string settingsPath, DialogServices services, QWidget* parent = nullptr);
+
+    // Members in the order the window declares them. Public, as a dialog's bound fields are.
+    CListCtrl m_listFiles;
+    std::string m_strPrefix;
+    std::string m_strFolder;
+    std::string m_strFilter;
+    std::string m_strStartNumber;
+    // Fixed starting values for a start-up that lists nothing (an empty folder text): no file
+    // rows yet, the list counts as sorted by name ascending.
+    std::int32_t m_bListValid = 0;
+    std::int32_t m_bLowerExt = 1;
+    std::int32_t m_bDateAscending = 1;
+    std::int32_t m_bNameAscending = 0;
+    QIcon m_hIcon;
+
+    // Handlers, routed by the command table.
+    void OnSysCommand(unsigned id, long param);
+    void OnBrowse();
+    void OnColumnClick(Message& msg);
+    void OnChangeFolder();
+    void OnChangeFilter();
+    void OnSelectAll();
+    void OnDeselectAll();
+    void OnMoveUp();
+    void OnMoveDown();
+    void RenameSelected();
+    void OnSettings();
+    void OnExit();
+    void OnRefresh();
+    void OnListClick(Message& msg);
+
+    void ListFolder(std::string folder, int reportErrors, int clearPrefix);
+    void ShowSystemError(int code);
+    void ShowNoSelectionMessage();
+    void StampItemIndexes();
+
+    QMenu* SystemMenu() const { return m_systemMenu; }
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    bool OnCmdMsg(Message& msg) override;
+    void OnDestroy() override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void LoadSettings();
+    void ShowMissingRows(const char* firstRow, int clearPrefix, bool deleteAll);
+    void SortRows(int column, bool ascending);
+    int Box(const char* text, const char* caption, unsigned style);
+    void AddSystemMenuItems();
+
+    std::string m_settingsPath;
+    DialogServices m_services;
+    QMenu* m_systemMenu = nullptr;
+};
+
+// The order that sorts rows by one column's text, ascending or not; every key is made once,
+// before any row moves.
+std::vector<std::uint32_t> SortOrder(const std::vector<ListRow>& rows, int column, bool ascending);
+
+} // namespace quorvel

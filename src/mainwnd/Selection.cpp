@@ -1,0 +1,69 @@
+#include "mainwnd/NumberingDlg.h"
+
+#include "mainwnd/MovePlan.h"
+
+namespace quorvel {
+namespace {
+
+std::vector<std::uint8_t> RowStates(const CListCtrl& list) {
+    const std::vector<ListRow>& rows = list.Model()->rows();
+    std::vector<std::uint8_t> states(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        states[i] = rows[i].state;
+    return states;
+}
+
+// The moved rows are already selected; the one handled last takes the focus mark.
+void ApplyMove(CListCtrl& list, const MovePlan& plan) {
+    if (!plan.moved)
+        return;
+    list.ApplyOrder(plan.order);
+    if (plan.focusRow >= 0)
+        list.SetItemState(int(plan.focusRow), LVIS_SELECTED | LVIS_FOCUSED,
+                          LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+} // namespace
+
+void CNumberingDlg::OnSelectAll() {
+    if (m_bListValid == 0) {
+        Box("ファイルもしくはフォルダが存在しない場合は\n選択できません。", "Tessaly",
+            MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    m_listFiles.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    m_listFiles.SetFocus();
+}
+
+void CNumberingDlg::OnDeselectAll() {
+    m_listFiles.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    m_listFiles.SetFocus();
+}
+
+void CNumberingDlg::OnMoveUp() {
+    if (m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1) {
+        ShowNoSelectionMessage();
+        return;
+    }
+    ApplyMove(m_listFiles, PlanMoveUp(RowStates(m_listFiles)));
+    m_listFiles.SetFocus();
+}
+
+void CNumberingDlg::OnMoveDown() {
+    if (m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1) {
+        ShowNoSelectionMessage();
+        return;
+    }
+    ApplyMove(m_listFiles, PlanMoveDown(RowStates(m_listFiles)));
+    m_listFiles.SetFocus();
+}
+
+void CNumberingDlg::OnListClick(Message& msg) {
+    if (m_bListValid == 0) {
+        m_listFiles.SetItemState(0, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        m_listFiles.SetItemState(1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    msg.result = 0;
+}
+
+} // namespace quorvel

@@ -1,0 +1,210 @@
+#include "platform/FileListView.h"
+
+#include "platform/FileListModel.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+
+namespace quorvel {
+namespace {
+
+// Paints a row as selected or focused from the row's own state bits, in the list's text colour
+// also while the list is disabled (the red "missing" rows must stay red).
+class RowStateDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const unsigned state = index.data(FileListModel::StateRole).toUInt();
+        option->state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        if (state & LVIS_SELECTED)
+            option->state |= QStyle::State_Selected;
+        const auto* view = qobject_cast<const QAbstractItemView*>(option->widget);
+        if ((state & LVIS_FOCUSED) && view && view->hasFocus())
+            option->state |= QStyle::State_HasFocus;
+        const QVariant fg = index.data(Qt::ForegroundRole);
+        if (fg.isValid()) {
+            const QColor c = fg.value<QColor>();
+            for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                option->palette.setColor(group, QPalette::Text, c);
+        }
+    }
+};
+
+} // namespace
+
+FileListView::FileListView(QWidget* parent) : QTableView(parent) {
+    setItemDelegate(new RowStateDelegate(this));
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 2);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSortIndicatorShown(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileListView::columnClicked);
+}
+
+void FileListView::setListModel(FileListModel* model) {
+    m_model = model;
+    setModel(model);
+}
+
+void FileListView::setFocusRow(int row) {
+    if (row < 0 || row >= m_model->count())
+        return;
+    m_model->setState(row, LVIS_FOCUSED, LVIS_FOCUSED);
+    scrollTo(m_model->index(row, 0));
+}
+
+void FileListView::selectOnly(int row) {
+    m_model->setState(-1, 0, LVIS_SELECTED);
+    m_model->setState(row, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+void FileListView::selectRange(int from, int to) {
+    if (from < 0)
+        from = to;
+    m_model->setState(-1, 0, LVIS_SELECTED);
+    for (int r = std::min(from, to); r <= std::max(from, to); ++r)
+        m_model->setState(r, LVIS_SELECTED, LVIS_SELECTED);
+}
+
+int FileListView::pageRows() const {
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    return std::max(1, viewport()->height() / rowHeight - 1);
+}
+
+void FileListView::mousePressEvent(QMouseEvent* event) {
+    if (!m_model || event->button() != Qt::LeftButton) {
+        QTableView::mousePressEvent(event);
+        return;
+    }
+    setFocus(Qt::MouseFocusReason);
+    m_pressed = true;
+    const int row = rowAt(event->position().toPoint().y());
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (row < 0) {
+        // A click below the last row clears the selection, as a report list does.
+        if (!(mods & (Qt::ControlModifier | Qt::ShiftModifier)))
+            m_model->setState(-1, 0, LVIS_SELECTED);
+        return;
+    }
+    if (mods & Qt::ShiftModifier) {
+        selectRange(m_anchor, row);
+    } else if (mods & Qt::ControlModifier) {
+        m_model->setState(row, m_model->state(row) & LVIS_SELECTED ? 0 : LVIS_SELECTED,
+                          LVIS_SELECTED);
+        m_anchor = row;
+    } else {
+        selectOnly(row);
+        m_anchor = row;
+    }
+    setFocusRow(row);
+}
+
+void FileListView::mouseMoveEvent(QMouseEvent* event) {
+    // Dragging neither moves rows nor rubber-bands; the base would move the current index.
+    event->accept();
+}
+
+void FileListView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && m_pressed) {
+        m_pressed = false;
+        emit clickedInList();
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
+}
+
+void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    mousePressEvent(event);
+}
+
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (!m_model) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    const int count = m_model->count();
+    const int focus = m_model->focusedRow();
+    int target = -1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        target = focus < 0 ? 0 : std::max(focus - 1, 0);
+        break;
+    case Qt::Key_Down:
+        target = focus < 0 ? 0 : std::min(focus + 1, count - 1);
+        break;
+    case Qt::Key_PageUp:
+        target = focus < 0 ? 0 : std::max(focus - pageRows(), 0);
+        break;
+    case Qt::Key_PageDown:
+        target = focus < 0 ? 0 : std::min(focus + pageRows(), count - 1);
+        break;
+    case Qt::Key_Home:
+        target = 0;
+        break;
+    case Qt::Key_End:
+        target = count - 1;
+        break;
+    case Qt::Key_Space:
+        if (focus >= 0) {
+            if (event->modifiers() & Qt::ControlModifier)
+                m_model->setState(focus, m_model->state(focus) ^ LVIS_SELECTED, LVIS_SELECTED);
+            else
+                m_model->setState(focus, LVIS_SELECTED, LVIS_SELECTED);
+            m_anchor = focus;
+        }
+        event->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        event->ignore();
+        return;
+    default:
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    if (count == 0 || target < 0)
+        return;
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    if (mods & Qt::ShiftModifier) {
+        selectRange(m_anchor < 0 ? target : m_anchor, target);
+    } else if (!(mods & Qt::ControlModifier)) {
+        selectOnly(target);
+        m_anchor = target;
+    }
+    setFocusRow(target);
+}
+
+void FileListView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    viewport()->update();
+}
+
+void FileListView::focusOutEvent(QFocusEvent* event) {
+    QTableView::focusOutEvent(event);
+    viewport()->update();
+}
+
+} // namespace quorvel

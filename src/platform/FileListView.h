@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QTableView>
+
+namespace quorvel {
+
+class FileListModel;
+
+// The report view: draws the rows' own selection and focus bits and handles mouse and keyboard
+// selection the way a multi-select report list does (click, Ctrl+click, Shift+click, arrows,
+// Space). Enter, Esc and Tab are left to the dialog.
+class FileListView : public QTableView {
+    Q_OBJECT
+public:
+    explicit FileListView(QWidget* parent = nullptr);
+
+    void setListModel(FileListModel* model);
+    FileListModel* listModel() const { return m_model; }
+
+signals:
+    // After the list has handled a left click (the list's click notification).
+    void clickedInList();
+    void columnClicked(int column);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    void selectOnly(int row);
+    void selectRange(int from, int to);
+    void setFocusRow(int row);
+    int pageRows() const;
+
+    FileListModel* m_model = nullptr;
+    int m_anchor = -1;
+    bool m_pressed = false;
+};
+
+} // namespace quorvel

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "platform/FileListModel.h"
+#include "platform/WindowTypes.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quorvel {
+
+class FileListView;
+
+// The report list as the dialogs use it: the list view's operations on rows, texts and states,
+// over a model behind a view. Attached to its control by the first data exchange.
+class CListCtrl {
+public:
+    CListCtrl() = default;
+    CListCtrl(const CListCtrl&) = delete;
+    CListCtrl& operator=(const CListCtrl&) = delete;
+
+    void Attach(FileListView* view);
+    bool IsAttached() const { return m_view != nullptr; }
+    FileListView* View() const { return m_view; }
+    FileListModel* Model() const { return m_model; }
+
+    int InsertColumn(int column, const std::string& heading, int format, int width);
+    void SetExtendedStyle(std::uint32_t style);
+    std::uint32_t GetExtendedStyle() const { return m_extendedStyle; }
+    int GetColumnWidth(int column) const;
+
+    int InsertItem(int index, const std::string& text);
+    bool SetItemText(int row, int column, const std::string& text);
+    std::string GetItemText(int row, int column) const;
+    bool SetItemData(int row, std::uint32_t data);
+    std::uint32_t GetItemData(int row) const;
+    bool DeleteItem(int row);
+    bool DeleteAllItems();
+    int GetItemCount() const;
+    int GetNextItem(int start, int flags) const;
+    int GetSelectedCount() const;
+    bool SetItemState(int row, unsigned state, unsigned mask);
+    unsigned GetItemState(int row, unsigned mask) const;
+    void SetTextColor(ColorRef color);
+    ColorRef GetTextColor() const;
+    void EnableWindow(bool enable);
+    bool IsWindowEnabled() const;
+    void SetFocus();
+
+    // Bulk forms of the row operations, one model signal each.
+    void ReplaceAllRows(std::vector<ListRow> rows);
+    void ApplyOrder(std::span<const std::uint32_t> order);
+
+private:
+    FileListView* m_view = nullptr;
+    FileListModel* m_model = nullptr;
+    std::uint32_t m_extendedStyle = 0;
+};
+
+} // namespace quorvel

@@ -1,0 +1,38 @@
+#include "settings/SettingsKeys.h"
+
+#include "settings/ProfileFile.h"
+
+#include <utility>
+#include <vector>
+
+namespace quorvel {
+
+SavedSettings LoadSettings(const std::string& iniPath, const std::string& workingDirectory) {
+    const ProfileDocument doc = LoadProfile(iniPath).value_or(ProfileDocument{});
+    const auto text = [&doc](const SettingKey& k, std::string_view def) {
+        return doc.ReadString(k.section, k.key, def);
+    };
+    SavedSettings s;
+    s.folder = text(settingkeys::kFolder, workingDirectory);
+    s.startNumber = text(settingkeys::kStartNumber, kDefaultStartNumber);
+    s.filter = text(settingkeys::kFilter, kDefaultFilter);
+    s.lowerExt =
+        doc.ReadInt(settingkeys::kLowerExt.section, settingkeys::kLowerExt.key, kDefaultLowerExt);
+    return s;
+}
+
+bool SaveSettings(const std::string& iniPath, const SavedSettings& s) {
+    const auto entry = [](const SettingKey& k, std::string value) {
+        return ProfileEntry{std::string(k.section), std::string(k.key), std::move(value)};
+    };
+    return WriteProfileValues(iniPath,
+                              {
+                                  entry(settingkeys::kVersion, std::to_string(kSettingsVersion)),
+                                  entry(settingkeys::kFolder, s.folder),
+                                  entry(settingkeys::kStartNumber, s.startNumber),
+                                  entry(settingkeys::kFilter, s.filter),
+                                  entry(settingkeys::kLowerExt, std::to_string(s.lowerExt)),
+                              });
+}
+
+} // namespace quorvel

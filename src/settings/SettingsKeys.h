@@ -1,0 +1,43 @@
+#pragma once
+
+// Every key of Qorv.ini with its default, in the one place they are spelled.
+
+#include <string>
+#include <string_view>
+
+namespace quorvel {
+
+struct SettingKey {
+    std::string_view section;
+    std::string_view key;
+};
+
+namespace settingkeys {
+inline constexpr SettingKey kVersion{"Application", "Version"};
+inline constexpr SettingKey kFolder{"Data", "Folder"};
+inline constexpr SettingKey kStartNumber{"Data", "StartNumber"};
+inline constexpr SettingKey kFilter{"Data", "Kaku"};
+inline constexpr SettingKey kLowerExt{"Config", "SmallCheck"};
+} // namespace settingkeys
+
+// Written on every save; never read back.
+inline constexpr int kSettingsVersion = 21;
+
+// The folder's default is the working directory, known only at run time.
+inline constexpr std::string_view kDefaultStartNumber = "001";
+inline constexpr std::string_view kDefaultFilter = "*.*";
+inline constexpr int kDefaultLowerExt = 1;
+
+struct SavedSettings {
+    std::string folder, startNumber, filter;
+    // Kept as stored: only exactly 1 lowers extensions, so 5 must survive a run unchanged.
+    int lowerExt = kDefaultLowerExt;
+};
+
+// Reads the file once; a missing file, section or key gives that key's default.
+SavedSettings LoadSettings(const std::string& iniPath, const std::string& workingDirectory);
+
+// Writes the version and the four values in one atomic replacement of the file.
+bool SaveSettings(const std::string& iniPath, const SavedSettings& s);
+
+} // namespace quorvel

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/FolderChooser.h"
+#include "platform/MessageBox.h"
+#include "res/resource.h"
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quorvel::test {
+
+// Records every message box and answers from a queue (OK when the queue is empty).
+class FakeMessageBox : public IMessageBox {
+public:
+    struct Shown {
+        std::string text;
+        std::string caption;
+        unsigned style;
+    };
+
+    int Show(QWidget*, const std::string& text, const std::string& caption,
+             unsigned style) override {
+        shown.push_back({text, caption, style});
+        if (onShow)
+            onShow();
+        if (answers.empty())
+            return IDOK;
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::vector<Shown> shown;
+    std::deque<int> answers;
+    std::function<void()> onShow; // runs while the box would be open
+};
+
+// Answers the folder chooser from a queue (cancel when empty) and records the titles asked.
+class FakeFolderChooser : public IFolderChooser {
+public:
+    std::optional<std::string> ChooseFolder(QWidget*, const std::string& title) override {
+        titles.push_back(title);
+        if (answers.empty())
+            return std::nullopt;
+        auto answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::vector<std::string> titles;
+    std::deque<std::optional<std::string>> answers;
+};
+
+} // namespace quorvel::test

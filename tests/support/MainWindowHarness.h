@@ -1,0 +1,77 @@
+#pragma once
+
+#include "mainwnd/NumberingDlg.h"
+#include "platform/SafeRename.h"
+#include "support/Fakes.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <unistd.h>
+
+namespace quorvel::test {
+
+// A main window started in a temporary working directory, with every outside service faked
+// except the file system. The previous working directory comes back afterwards.
+class MainWindowHarness {
+public:
+    MainWindowHarness() : m_previous(QDir::currentPath()) {
+        QDir::setCurrent(m_work.path());
+    }
+    ~MainWindowHarness() {
+        dlg.reset();
+        QDir::setCurrent(m_previous);
+    }
+
+    std::string workDir() const { return m_work.path().toStdString(); }
+    std::string iniPath() const { return workDir() + "/Qorv.ini"; }
+
+    void writeIni(const std::string& content) const {
+        std::ofstream(iniPath(), std::ios::binary) << content;
+    }
+    std::string readIni() const {
+        std::ifstream in(iniPath(), std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+
+    CNumberingDlg& start() {
+        dlg = std::make_unique<CNumberingDlg>(
+            iniPath(), DialogServices{boxes, chooser, renameSystem()});
+        dlg->Create();
+        return *dlg;
+    }
+
+    virtual RenameSystem& renameSystem() { return DefaultRenameSystem(); }
+
+    QLineEdit* edit(int id) const { return qobject_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
+    QAbstractButton* button(int id) const {
+        return qobject_cast<QAbstractButton*>(dlg->GetDlgItem(id));
+    }
+    void click(int id) const { button(id)->click(); }
+
+    std::vector<std::string> column(int c) const {
+        std::vector<std::string> texts;
+        for (int r = 0; r < dlg->m_listFiles.GetItemCount(); ++r)
+            texts.push_back(dlg->m_listFiles.GetItemText(r, c));
+        return texts;
+    }
+    std::vector<std::string> names() const { return column(0); }
+
+    FakeMessageBox boxes;
+    FakeFolderChooser chooser;
+    std::unique_ptr<CNumberingDlg> dlg;
+
+private:
+    QTemporaryDir m_work;
+    QString m_previous;
+};
+
+} // namespace quorvel::test
