@@ -1,5 +1,6 @@
 #include "app/NumberingApp.h"
 
+#include "app/TerminationSignals.h"
 #include "mainwnd/NumberingDlg.h"
 #include "platform/FolderChooser.h"
 #include "platform/MessageBox.h"
@@ -7,9 +8,27 @@
 #include "platform/SystemErrorText.h"
 #include "platform/WorkingDirectory.h"
 
+#include <QApplication>
+
 #include <new>
 
 namespace quorvel {
+
+namespace {
+
+// Boxes and dialogs open over the window answer as if cancelled, then the window closes the way
+// its close box does, which saves the settings once.
+void CloseForTermination(CNumberingDlg& dlg) {
+    for (int guard = 0; guard < 16; ++guard) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == &dlg)
+            break;
+        modal->close();
+    }
+    dlg.SendSysCommand(SC_CLOSE);
+}
+
+} // namespace
 
 CNumberingApp::CNumberingApp(IMessageBox& messageBox) : m_messageBox(messageBox) {}
 
@@ -31,6 +50,9 @@ bool CNumberingApp::InitInstance() {
     QtFolderChooser folderChooser;
     CNumberingDlg dlg(m_settingsPath,
                       DialogServices{m_messageBox, folderChooser, DefaultRenameSystem()});
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &dlg,
+                     [&dlg] { CloseForTermination(dlg); });
     dlg.DoModal();
     return false;
 }
