@@ -72,7 +72,10 @@ ParsedLine Parse(std::string_view text) {
     }
     parsed.name = Trimmed(line.substr(0, equals));
     parsed.hasValue = true;
-    const std::string_view rest = line.substr(equals + 1);
+    // A carriage return inside a line ends its value: no value can be written holding one, so
+    // reading past it would give a value that no save reproduces.
+    std::string_view rest = line.substr(equals + 1);
+    rest = rest.substr(0, rest.find('\r'));
     const std::string_view value = Trimmed(rest);
     const std::size_t valueOffset =
         value.empty() ? rest.size() : static_cast<std::size_t>(value.data() - rest.data());
