@@ -1,0 +1,82 @@
+#include "BenchWindow.h"
+
+#include "platform/SafeRename.h"
+#include "res/resource.h"
+
+#include <QCoreApplication>
+
+#include <fstream>
+
+namespace quorvel::bench {
+
+int AnsweringMessageBox::Show(QWidget*, const std::string& text, const std::string& caption,
+                              unsigned) {
+    shown.push_back(caption + ": " + text);
+    return IDOK;
+}
+
+std::optional<std::string> NoFolderChooser::ChooseFolder(QWidget*, const std::string&) {
+    return std::nullopt;
+}
+
+void WriteStartSettings(const std::string& iniPath, const std::string& emptyFolder) {
+    std::ofstream(iniPath, std::ios::binary) << "[Data]\nFolder=" << emptyFolder << "\n";
+}
+
+BenchWindow::BenchWindow(const std::string& iniPath)
+    : m_dlg(std::make_unique<CNumberingDlg>(
+          iniPath, DialogServices{boxes, m_chooser, DefaultRenameSystem()})) {
+    m_dlg->Create();
+    m_dlg->show();
+    Settle();
+}
+
+// Closed without the window's own ending, so no settings file is written.
+BenchWindow::~BenchWindow() = default;
+
+void BenchWindow::PointAt(const std::string& folder) {
+    m_dlg->m_strFolder = folder;
+    m_dlg->UpdateData(false);
+}
+
+void BenchWindow::ListFolder(const std::string& folder) {
+    PointAt(folder);
+    m_dlg->ListFolder(folder, 1, 1);
+}
+
+void BenchWindow::ClickButton(int id) {
+    Message msg;
+    msg.message = WM_COMMAND;
+    msg.code = BN_CLICKED;
+    msg.id = id;
+    msg.fromControl = true;
+    m_dlg->Dispatch(msg);
+}
+
+void BenchWindow::ClickColumn(int column) {
+    Message msg;
+    msg.message = WM_NOTIFY;
+    msg.code = LVN_COLUMNCLICK;
+    msg.id = IDC_FILELIST;
+    msg.subItem = column;
+    msg.fromControl = true;
+    m_dlg->Dispatch(msg);
+}
+
+void BenchWindow::Settle() {
+    QCoreApplication::processEvents();
+}
+
+void BenchWindow::SelectEveryOtherRow() {
+    SelectNoRow();
+    for (int r = 1; r < list().GetItemCount(); r += 2)
+        list().SetItemState(r, LVIS_SELECTED, LVIS_SELECTED);
+    Settle();
+}
+
+void BenchWindow::SelectNoRow() {
+    list().SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    Settle();
+}
+
+} // namespace quorvel::bench
