@@ -1,12 +1,9 @@
+#include "mainwnd/SeparatorRule.h"
 #include "res/Templates.h"
-#include "settings/ProfileFile.h"
 #include "support/MainWindowHarness.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QtTest>
-
-#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -15,202 +12,104 @@ class TestNumberingDlg : public QObject {
     Q_OBJECT
 
 private slots:
-    void Startup_Should_ShowDefaults_When_NoSettingsFile();
-    void Startup_Should_ProbeSavedFolder_data();
-    void Startup_Should_ProbeSavedFolder();
-    void Template_Should_PlaceEveryControl_data();
-    void Template_Should_PlaceEveryControl();
-    void TabOrder_Should_FollowTemplate();
-    void Window_Should_BeFixedSizeWithStartAsDefault();
-    void WritingFields_Should_KeepCaretAndSelection_When_TextUnchanged();
-    void WritingFields_Should_NeverRunChangeHandlers();
-    void Closing_Should_SaveOnce_data();
-    void Closing_Should_SaveOnce();
-    void Closing_Should_SaveTypedTexts_When_NotListed();
+    void template_Should_PlaceEveryControl_data();
+    void template_Should_PlaceEveryControl();
+    void writingFields_Should_KeepUnchangedBoxes_And_NeverRunChangeHandlers();
+    void folderTyping_Should_ListOrNot_data();
+    void folderTyping_Should_ListOrNot();
+    void closing_Should_SaveOnce_data();
+    void closing_Should_SaveOnce();
 };
 
-void TestNumberingDlg::Startup_Should_ShowDefaults_When_NoSettingsFile() {
-    MainWindowHarness h;
-    h.start();
-    QCOMPARE(h.edit(IDC_FOLDER)->text().toStdString(), h.workDir());
-    QCOMPARE(h.edit(IDC_STARTNUMBER)->text(), QStringLiteral("001"));
-    QCOMPARE(h.edit(IDC_FILTER)->text(), QStringLiteral("*.*"));
-    QCOMPARE(h.edit(IDC_PREFIX)->text(), QString());
-    QCOMPARE(h.dlg->m_bLowerExt, 1);
-    QCOMPARE(h.dlg->windowTitle(), QStringLiteral("Quorvel"));
-    QVERIFY(h.boxes.shown.empty());
-}
-
-void TestNumberingDlg::Startup_Should_ProbeSavedFolder_data() {
-    QTest::addColumn<QString>("saved"); // "@" stands for a fresh temporary folder
-    QTest::addColumn<QString>("shown"); // "~" stands for the working directory
-    QTest::newRow("trailing separator removed once") << "@/photos//"
-                                                     << "@/photos/";
-    QTest::newRow("plain folder kept") << "@/photos"
-                                       << "@/photos";
-    QTest::newRow("vanished folder replaced") << "@/gone"
-                                              << "~";
-    QTest::newRow("vanished parent replaced") << "@/gone/deeper/"
-                                              << "~";
-    QTest::newRow("a file is no folder") << "@/file.txt"
-                                         << "~";
-    QTest::newRow("root keeps its separator") << "/"
-                                              << "/";
-    QTest::newRow("empty stays empty") << ""
-                                       << "";
-}
-
-void TestNumberingDlg::Startup_Should_ProbeSavedFolder() {
-    QFETCH(QString, saved);
-    QFETCH(QString, shown);
-    QTemporaryDir tmp;
-    QDir(tmp.path()).mkdir(QStringLiteral("photos"));
-    QFile(tmp.path() + "/file.txt").open(QIODevice::WriteOnly);
-    MainWindowHarness h;
-    saved.replace('@', tmp.path());
-    shown.replace('@', tmp.path()).replace('~', QString::fromStdString(h.workDir()));
-    h.writeIni("[Data]\nFolder=" + saved.toStdString() + "\n");
-    h.start();
-    QCOMPARE(h.edit(IDC_FOLDER)->text(), shown);
-    QCOMPARE(QString::fromStdString(h.dlg->m_strFolder), shown);
-}
-
-void TestNumberingDlg::Template_Should_PlaceEveryControl_data() {
+void TestNumberingDlg::template_Should_PlaceEveryControl_data() {
     QTest::addColumn<int>("index");
-    const DialogTemplate& t = MainDialogTemplate();
-    QCOMPARE(int(t.controls.size()), 18);
-    for (int i = 0; i < int(t.controls.size()); ++i)
-        QTest::newRow(t.controls[std::size_t(i)].text) << i;
+    QCOMPARE(MainDialogTemplate().controls.size(), 18u);
+    for (const ControlTemplate& ct : MainDialogTemplate().controls)
+        QTest::addRow("%d %s", ct.id, ct.text) << int(&ct - MainDialogTemplate().controls.data());
 }
 
-void TestNumberingDlg::Template_Should_PlaceEveryControl() {
+void TestNumberingDlg::template_Should_PlaceEveryControl() {
     QFETCH(int, index);
     MainWindowHarness h;
     h.start();
     const ControlTemplate& ct = MainDialogTemplate().controls[std::size_t(index)];
-    const QRect expected = h.dlg->Units().toPixels(ct.x, ct.y, ct.cx, ct.cy);
     QWidget* w = h.dlg->GetDlgItem(ct.id);
-    if (ct.id == IDC_STATIC) {
-        for (QLabel* label : h.dlg->findChildren<QLabel*>())
-            if (label->text() == QString::fromUtf8(ct.text))
-                w = label;
-    }
+    for (QLabel* label : h.dlg->findChildren<QLabel*>())
+        if (ct.id == IDC_STATIC && label->text() == QString::fromUtf8(ct.text))
+            w = label;
     QVERIFY(w);
-    QCOMPARE(w->geometry(), expected);
+    QCOMPARE(w->geometry(), h.dlg->Units().toPixels(ct.x, ct.y, ct.cx, ct.cy));
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         QCOMPARE(button->text(), QString::fromUtf8(ct.text));
 }
 
-void TestNumberingDlg::TabOrder_Should_FollowTemplate() {
+void TestNumberingDlg::writingFields_Should_KeepUnchangedBoxes_And_NeverRunChangeHandlers() {
     MainWindowHarness h;
+    std::ofstream(h.workDir() + "/a.txt");
+    h.writeIni("[Data]\nFolder=" + h.workDir() + "\nKaku=*.txt\n");
     h.start();
-    const int expected[] = {IDC_FOLDER, IDC_BROWSE,    IDC_FILELIST,    IDC_PREFIX, IDC_STARTNUMBER,
-                            IDC_FILTER, IDC_SELECTALL, IDC_DESELECTALL, IDC_UP,     IDC_DOWN,
-                            IDC_START,  IDC_SETTINGS,  IDC_EXIT,        IDC_REFRESH};
-    QWidget* w = h.dlg->GetDlgItem(IDC_FOLDER);
-    for (int id : expected) {
-        QCOMPARE(w, h.dlg->GetDlgItem(id));
-        do
-            w = w->nextInFocusChain();
-        while (w->focusPolicy() != Qt::StrongFocus || w->parentWidget() != h.dlg.get());
-    }
-    QCOMPARE(w, h.dlg->GetDlgItem(IDC_FOLDER));
-}
-
-void TestNumberingDlg::Window_Should_BeFixedSizeWithStartAsDefault() {
-    MainWindowHarness h;
-    h.start();
-    const DialogUnits& u = h.dlg->Units();
-    QCOMPARE(h.dlg->size(), QSize(u.toPixelsX(239), u.toPixelsY(229)));
-    QCOMPARE(h.dlg->minimumSize(), h.dlg->maximumSize());
-    QVERIFY(h.dlg->windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(!(h.dlg->windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(qobject_cast<QPushButton*>(h.button(IDC_START))->isDefault());
-    QVERIFY(!qobject_cast<QPushButton*>(h.button(IDC_EXIT))->isDefault());
-}
-
-void TestNumberingDlg::WritingFields_Should_KeepCaretAndSelection_When_TextUnchanged() {
-    MainWindowHarness h;
-    h.start();
-    QLineEdit* folder = h.edit(IDC_FOLDER);
-    folder->setSelection(2, 3);
-    QLineEdit* prefix = h.edit(IDC_PREFIX);
-    prefix->setText(QStringLiteral("trip_"));
-    h.dlg->m_strPrefix = "tour_";
-    h.dlg->UpdateData(false);
-    QCOMPARE(folder->selectionStart(), 2);
-    QCOMPARE(folder->selectedText().size(), 3);
-    QCOMPARE(prefix->text(), QStringLiteral("tour_"));
-}
-
-void TestNumberingDlg::WritingFields_Should_NeverRunChangeHandlers() {
-    QTemporaryDir tmp;
-    QFile(tmp.path() + "/a.txt").open(QIODevice::WriteOnly);
-    MainWindowHarness h;
-    h.writeIni("[Data]\nFolder=" + tmp.path().toStdString() + "\n");
-    h.start();
-    QCOMPARE(h.names(), std::vector<std::string>{"a.txt"});
-    // A folder or pattern that would show the missing rows if a change handler ran.
-    h.dlg->m_strFolder = tmp.path().toStdString() + "/nowhere";
+    QLineEdit* start = h.edit(IDC_STARTNUMBER);
+    start->setSelection(1, 2);
+    // A folder and a pattern that would show the missing rows if a change handler ran.
+    h.dlg->m_strFolder = h.workDir() + "/nowhere";
     h.dlg->m_strFilter = "*.none";
     h.dlg->UpdateData(false);
-    QCOMPARE(h.edit(IDC_FOLDER)->text().toStdString(), h.dlg->m_strFolder);
+    QCOMPARE(start->selectedText(), QString("01"));
+    QCOMPARE(h.edit(IDC_FILTER)->text(), QString("*.none"));
     QCOMPARE(h.names(), std::vector<std::string>{"a.txt"});
-    QCOMPARE(h.dlg->m_bListValid, 1);
 }
 
-void TestNumberingDlg::Closing_Should_SaveOnce_data() {
-    QTest::addColumn<QString>("way");
-    QTest::newRow("Esc") << "esc";
-    QTest::newRow("close box") << "close";
-    QTest::newRow("exit button") << "exit";
-    QTest::newRow("system menu Close") << "sysclose";
+void TestNumberingDlg::folderTyping_Should_ListOrNot_data() {
+    QTest::addColumn<QByteArray>("previous");
+    QTest::addColumn<QByteArray>("now");
+    QTest::addColumn<bool>("lists");
+    QTest::newRow("root slash deleted") << QByteArray("/") << QByteArray("") << false;
+    QTest::newRow("shortening that removes a final slash")
+        << QByteArray("/abc/") << QByteArray("/ab") << false;
+    QTest::newRow("same-length paste ending in a slash")
+        << QByteArray("/ab") << QByteArray("/c/") << false;
+    QTest::newRow("deleting back to a slash") << QByteArray("/a/b") << QByteArray("/a/") << true;
+    QTest::newRow("both end in a slash") << QByteArray("/abc/") << QByteArray("/a/") << true;
 }
 
-void TestNumberingDlg::Closing_Should_SaveOnce() {
-    QFETCH(QString, way);
+void TestNumberingDlg::folderTyping_Should_ListOrNot() {
+    QFETCH(QByteArray, previous);
+    QFETCH(QByteArray, now);
+    QFETCH(bool, lists);
+    QCOMPARE(FolderChangeShouldList(previous.toStdString(), now.toStdString()), lists);
+}
+
+void TestNumberingDlg::closing_Should_SaveOnce_data() {
+    QTest::addColumn<int>("way");
+    QTest::newRow("Esc") << 0;
+    QTest::newRow("close box") << 1;
+    QTest::newRow("exit button") << 2;
+    QTest::newRow("system menu Close") << 3;
+}
+
+void TestNumberingDlg::closing_Should_SaveOnce() {
+    QFETCH(int, way);
     MainWindowHarness h;
-    h.writeIni("; mine\n[Application]\nVersion=7\n[Config]\nSmallCheck=5\n");
+    // The saved folder's trailing separators are cut to one at the start; it is saved as shown.
+    h.writeIni("; mine\n[Application]\nVersion=7\n[Config]\nSmallCheck=5\n[Data]\nFolder=" +
+               h.workDir() + "//\n");
     h.start();
-    h.edit(IDC_STARTNUMBER)->setText(QStringLiteral("0100"));
-    const auto close = [&] {
-        if (way == "esc")
-            QTest::keyClick(h.dlg.get(), Qt::Key_Escape);
-        else if (way == "close")
-            h.dlg->close();
-        else if (way == "exit")
-            h.click(IDC_EXIT);
-        else
-            h.dlg->SendSysCommand(SC_CLOSE);
-    };
-    close();
+    QCOMPARE(h.edit(IDC_FOLDER)->text().toStdString(), h.workDir() + "/");
+    h.edit(IDC_STARTNUMBER)->setText("0100");
+    h.edit(IDC_FILTER)->setText("*.jpg");
+    const std::function<void()> ways[] = {[&] { QTest::keyClick(h.dlg.get(), Qt::Key_Escape); },
+                                          [&] { h.dlg->close(); }, [&] { h.click(IDC_EXIT); },
+                                          [&] { h.dlg->SendSysCommand(SC_CLOSE); }};
+    ways[way]();
     QVERIFY(h.dlg->IsDestroyed());
-    const std::string saved = h.readIni();
-    QVERIFY(saved.rfind("; mine\n", 0) == 0);
-    QCOMPARE(ReadProfileInt(h.iniPath(), "Application", "Version", 0), 21);
-    QCOMPARE(ReadProfileString(h.iniPath(), "Data", "Folder", "?"), h.workDir());
-    QCOMPARE(ReadProfileString(h.iniPath(), "Data", "StartNumber", "?"), std::string("0100"));
-    QCOMPARE(ReadProfileString(h.iniPath(), "Data", "Kaku", "?"), std::string("*.*"));
-    QCOMPARE(ReadProfileInt(h.iniPath(), "Config", "SmallCheck", 0), 5);
-    QCOMPARE(std::count(saved.begin(), saved.end(), '='), 5);
-
+    QCOMPARE(h.readIni(),
+             "; mine\n[Application]\nVersion=21\n[Config]\nSmallCheck=5\n[Data]\nFolder=" +
+                 h.workDir() + "/\nStartNumber=0100\nKaku=*.jpg\n");
     // Whatever arrives after the window is gone saves nothing more.
     h.writeIni("untouched");
-    close();
-    h.click(IDC_EXIT);
-    h.dlg->SendSysCommand(SC_CLOSE);
+    for (const auto& again : ways)
+        again();
     QCOMPARE(h.readIni(), std::string("untouched"));
-}
-
-void TestNumberingDlg::Closing_Should_SaveTypedTexts_When_NotListed() {
-    MainWindowHarness h;
-    h.start();
-    // A trailing separator typed into the folder box lists nothing but is saved as typed.
-    h.edit(IDC_FOLDER)->setText(QString::fromStdString(h.workDir() + "/"));
-    h.edit(IDC_FILTER)->setText(QStringLiteral("*.jpg"));
-    h.click(IDC_EXIT);
-    QCOMPARE(ReadProfileString(h.iniPath(), "Data", "Folder", "?"), h.workDir() + "/");
-    QCOMPARE(ReadProfileString(h.iniPath(), "Data", "Kaku", "?"), std::string("*.jpg"));
 }
 
 QTEST_MAIN(TestNumberingDlg)
