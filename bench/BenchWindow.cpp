@@ -12,7 +12,14 @@ namespace quorvel::bench {
 int AnsweringMessageBox::Show(QWidget*, const std::string& text, const std::string& caption,
                               unsigned) {
     shown.push_back(caption + ": " + text);
-    return IDOK;
+    return answer;
+}
+
+int AnsweringMessageBox::ShowWithDetails(QWidget* owner, const std::string& text,
+                                         const std::string& caption, unsigned style,
+                                         const std::string& details) {
+    lastDetails = details;
+    return Show(owner, text, caption, style);
 }
 
 std::optional<std::string> NoFolderChooser::ChooseFolder(QWidget*, const std::string&) {

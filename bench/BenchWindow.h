@@ -3,6 +3,7 @@
 #include "mainwnd/NumberingDlg.h"
 #include "platform/FolderChooser.h"
 #include "platform/MessageBox.h"
+#include "res/resource.h"
 
 #include <memory>
 #include <string>
@@ -10,14 +11,18 @@
 
 namespace quorvel::bench {
 
-// Answers every box with OK and keeps its text: the benchmark never opens a real box, and a
-// case that meets one it did not expect can tell.
+// Answers every box with `answer` and keeps its text: the benchmark never opens a real box, and
+// a case that meets one it did not expect can tell.
 class AnsweringMessageBox : public IMessageBox {
 public:
     int Show(QWidget* owner, const std::string& text, const std::string& caption,
              unsigned style) override;
+    int ShowWithDetails(QWidget* owner, const std::string& text, const std::string& caption,
+                        unsigned style, const std::string& details) override;
 
     std::vector<std::string> shown; // caption + ": " + text, in order
+    std::string lastDetails;        // of the last box that had a details section
+    int answer = IDOK;
 };
 
 class NoFolderChooser : public IFolderChooser {

@@ -61,6 +61,59 @@ std::vector<int> ExpectedAfterMove(const std::vector<int>& selected, int rowCoun
     return expected;
 }
 
+// The files of a rename case: the first of the large folder under fresh names, and the names
+// they get.
+struct RenameWork {
+    std::vector<std::string> sources;
+    std::vector<std::string> oldNames;
+    std::vector<std::string> newNames;
+    std::vector<std::pair<std::string, std::string>> renames;
+};
+
+RenameWork MakeRenameWork(const Workload& w, std::size_t files) {
+    Expect(files <= w.photoNames.size(), "too few files to rename");
+    RenameWork work{{w.photoNames.begin(), w.photoNames.begin() + std::ptrdiff_t(files)},
+                    PhotoNames(files, 5),
+                    {},
+                    {}};
+    for (std::size_t i = 0; i < files; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "trip_%05zu.jpg", i + 1);
+        work.newNames.push_back(name);
+        work.renames.emplace_back(work.oldNames[i], name);
+    }
+    return work;
+}
+
+// The floor of RenameCase on its own: the renames as bare renameat2 calls in a fresh folder, then
+// its listing floor. The folder is removed afterwards.
+Sample RenameFloorSample(const Workload& w, const RenameWork& work, const std::string& folder) {
+    const std::string error = LinkFolderOfFiles(folder, w.photos, work.sources, work.oldNames);
+    Expect(error.empty(), error);
+    std::size_t renamed = 0;
+    std::vector<FloorEntry> listed;
+    const Sample sample = TimeOf([&] {
+        renamed = RenameFloor(folder, work.renames);
+        listed = ListingFloor(folder);
+    });
+    Expect(renamed == work.renames.size() && listed.size() == work.renames.size(),
+           "the floor's renames failed");
+    RemoveTree(folder);
+    return sample;
+}
+
+// The window listing `folder` with every row selected and the rename case's texts typed.
+void PrepareRename(BenchWindow& window, const std::string& folder, std::size_t files) {
+    window.ListFolder(folder);
+    window.list().SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+    window.dlg().m_strPrefix = "trip_";
+    window.dlg().m_strStartNumber = "00001";
+    window.dlg().m_bLowerExt = 1;
+    window.dlg().UpdateData(false);
+    window.Settle();
+    ExpectListed(window, files);
+}
+
 } // namespace
 
 Best ListingFloorTime(const Workload& w) {
@@ -180,19 +233,7 @@ Best SelectAllCaseTime(const Workload& w) {
 }
 
 Timing RenameCase(const Workload& w, std::size_t files) {
-    Expect(files <= w.photoNames.size(), "too few files to rename");
-    const std::vector<std::string> sources(w.photoNames.begin(),
-                                           w.photoNames.begin() + std::ptrdiff_t(files));
-    const std::vector<std::string> oldNames = PhotoNames(files, 5);
-    std::vector<std::string> newNames;
-    std::vector<std::pair<std::string, std::string>> renames;
-    for (std::size_t i = 0; i < files; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "trip_%05zu.jpg", i + 1);
-        newNames.push_back(name);
-        renames.emplace_back(oldNames[i], name);
-    }
-
+    const RenameWork work = MakeRenameWork(w, files);
     Best caseBest;
     Best floorBest;
     BenchWindow window(w.iniPath);
@@ -202,26 +243,20 @@ Timing RenameCase(const Workload& w, std::size_t files) {
         const std::string floorFolder = w.root + "/rename-floor-" + std::to_string(rep);
         const std::string caseFolder = w.root + "/rename-case-" + std::to_string(rep);
         for (const std::string* folder : {&floorFolder, &caseFolder}) {
-            const std::string error = LinkFolderOfFiles(*folder, w.photos, sources, oldNames);
+            const std::string error =
+                LinkFolderOfFiles(*folder, w.photos, work.sources, work.oldNames);
             Expect(error.empty(), error);
         }
 
         std::size_t renamed = 0;
         std::vector<FloorEntry> listed;
         floorBest.add(TimeOf([&] {
-            renamed = RenameFloor(floorFolder, renames);
+            renamed = RenameFloor(floorFolder, work.renames);
             listed = ListingFloor(floorFolder);
         }));
         Expect(renamed == files && listed.size() == files, "the floor's renames failed");
 
-        window.ListFolder(caseFolder);
-        window.list().SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-        window.dlg().m_strPrefix = "trip_";
-        window.dlg().m_strStartNumber = "00001";
-        window.dlg().m_bLowerExt = 1;
-        window.dlg().UpdateData(false);
-        window.Settle();
-        ExpectListed(window, files);
+        PrepareRename(window, caseFolder, files);
         caseBest.add(TimeOf([&] {
             window.ClickButton(IDC_START);
             window.Settle();
@@ -230,10 +265,46 @@ Timing RenameCase(const Workload& w, std::size_t files) {
                "a box beside the confirmation: " + window.boxes.shown.back());
         window.boxes.shown.clear();
         ExpectListed(window, files);
-        Expect(Column(window, 0) == newNames, "the list does not show the new names in order");
-        Expect(CountPresent(caseFolder, newNames) == files, "not every file renamed");
+        Expect(Column(window, 0) == work.newNames, "the list does not show the new names in order");
+        Expect(CountPresent(caseFolder, work.newNames) == files, "not every file renamed");
 
         RemoveTree(floorFolder);
+        RemoveTree(caseFolder);
+    }
+    return Timing{caseBest, floorBest};
+}
+
+Timing PreviewCase(const Workload& w, std::size_t files) {
+    const RenameWork work = MakeRenameWork(w, files);
+    const std::string lastLine = work.oldNames.back() + " → " + work.newNames.back() + "\n";
+    Best caseBest;
+    Best floorBest;
+    BenchWindow window(w.iniPath);
+    window.boxes.answer = IDCANCEL;
+    for (int rep = 0; rep < w.repetitions; ++rep) {
+        floorBest.add(RenameFloorSample(w, work, w.root + "/preview-floor-" + std::to_string(rep)));
+        // A fresh folder every time, as the rename case has: none of the new names has been
+        // looked up before.
+        const std::string caseFolder = w.root + "/preview-case-" + std::to_string(rep);
+        const std::string error =
+            LinkFolderOfFiles(caseFolder, w.photos, work.sources, work.oldNames);
+        Expect(error.empty(), error);
+        PrepareRename(window, caseFolder, files);
+        window.boxes.lastDetails.clear();
+        caseBest.add(TimeOf([&] {
+            window.ClickButton(IDC_START);
+            window.Settle();
+        }));
+        Expect(window.boxes.shown.size() == 1, "not one confirmation");
+        window.boxes.shown.clear();
+        // One line per row and no problem after them: the last line is the last row's.
+        const std::string& details = window.boxes.lastDetails;
+        Expect(std::size_t(std::count(details.begin(), details.end(), '\n')) == files &&
+                   details.ends_with(lastLine),
+               "the preview does not list every row");
+        Expect(std::size_t(window.list().GetSelectedCount()) == files,
+               "cancelling changed the selection");
+        Expect(CountPresent(caseFolder, work.oldNames) == files, "the preview renamed a file");
         RemoveTree(caseFolder);
     }
     return Timing{caseBest, floorBest};

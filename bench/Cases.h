@@ -47,5 +47,9 @@ Best SelectAllCaseTime(const Workload& w);
 // after it included, and its floor: the same renames as bare renameat2 calls plus the listing floor
 // of the folder.
 Timing RenameCase(const Workload& w, std::size_t files);
+// The start button answered with Cancel over a fresh folder of `files` files, every row selected:
+// the preview of the new names and the check for problems, nothing renamed. Its floor is the one
+// of RenameCase for as many files.
+Timing PreviewCase(const Workload& w, std::size_t files);
 
 } // namespace quorvel::bench

@@ -1,6 +1,6 @@
-// quorvel-bench: how fast the window lists, sorts, moves, selects and renames a large folder,
-// and how much memory its rows take, each time compared with a floor measured in the same run
-// on the same machine. Exits non-zero when a case misses its mark.
+// quorvel-bench: how fast the window lists, sorts, moves, selects, previews and renames a large
+// folder, and how much memory its rows take, each time compared with a floor measured in the same
+// run on the same machine. Exits non-zero when a case misses its mark.
 //
 //   quorvel-bench [case ...]    no case named: every case
 
@@ -30,6 +30,7 @@ constexpr double kListMark = 1.3;
 constexpr double kSortMark = 0.5;
 constexpr long kRowBytesMark = 160;
 constexpr double kRenameMark = 1.3;
+constexpr double kPreviewMark = 0.25;
 constexpr double kClickMark = 0.1;
 
 struct Case {
@@ -77,6 +78,11 @@ int main(int argc, char* argv[]) {
          [&](const char* name, Report& r) {
              const Timing t = RenameCase(w, kRenameFiles);
              r.ratio(name, t.caseTime, t.floorTime, kRenameMark);
+         }},
+        {"preview-10k",
+         [&](const char* name, Report& r) {
+             const Timing t = PreviewCase(w, kRenameFiles);
+             r.ratio(name, t.caseTime, t.floorTime, kPreviewMark);
          }},
         {"move-up-100k",
          [&](const char* name, Report& r) {

@@ -4,14 +4,21 @@
 #include "platform/FileSearch.h"
 #include "platform/MessageBox.h"
 #include "platform/WorkingDirectory.h"
+#include "rename/UndoJournal.h"
 #include "res/Icons.h"
 #include "res/Strings.h"
 #include "res/Templates.h"
 #include "res/resource.h"
 #include "settings/SettingsKeys.h"
 
+#include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
+
+#include <optional>
 
 namespace quorvel {
 namespace {
@@ -115,6 +122,14 @@ void CNumberingDlg::AddSystemMenuItems() {
     // The window manager owns the real system menu; the window offers the same item in a
     // context menu of its own background.
     m_systemMenu = new QMenu(this);
+    m_undoAction = m_systemMenu->addAction(QString::fromUtf8("元に戻す(&U)"));
+    m_undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // Also the window's own, so that the key works without opening the menu.
+    addAction(m_undoAction);
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        edit->installEventFilter(this);
+    connect(m_undoAction, &QAction::triggered, this, [this] { OnUndoLastBatch(); });
+    UpdateUndoAction();
     const std::string about = LoadResourceString(IDS_ABOUTBOX);
     if (about.empty())
         return;
@@ -127,6 +142,15 @@ void CNumberingDlg::AddSystemMenuItems() {
 void CNumberingDlg::contextMenuEvent(QContextMenuEvent* event) {
     if (m_systemMenu && !m_systemMenu->isEmpty())
         m_systemMenu->exec(event->globalPos());
+}
+
+bool CNumberingDlg::eventFilter(QObject* watched, QEvent* event) {
+    // After a batch the focus is often still in the prefix box, where Enter started it; with a
+    // batch to undo, Ctrl+Z means that batch there too, not the typing in the box.
+    if (event->type() == QEvent::ShortcutOverride && m_undoAction->isEnabled() &&
+        static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Z))
+        return true;
+    return CDialog::eventFilter(watched, event);
 }
 
 void CNumberingDlg::OnSysCommand(unsigned id, long param) {
@@ -144,6 +168,40 @@ void CNumberingDlg::OnSysCommand(unsigned id, long param) {
 
 int CNumberingDlg::Box(const char* text, const char* caption, unsigned style) {
     return m_services.messageBox.Show(this, text, caption, style);
+}
+
+int CNumberingDlg::Box(const char* text, const char* caption, unsigned style,
+                       const std::string& details) {
+    return m_services.messageBox.ShowWithDetails(this, text, caption, style, details);
+}
+
+std::string CNumberingDlg::UndoJournalFile() const {
+    return UndoJournalPath(m_settingsPath);
+}
+
+void CNumberingDlg::UpdateUndoAction() {
+    const std::optional<UndoJournal> journal = ReadUndoJournal(UndoJournalFile());
+    m_undoAction->setEnabled(journal && HasSomethingToUndo(*journal));
+}
+
+void CNumberingDlg::OnUndoLastBatch() {
+    const std::optional<UndoJournal> journal = ReadUndoJournal(UndoJournalFile());
+    if (!journal || !HasSomethingToUndo(*journal)) {
+        m_undoAction->setEnabled(false);
+        return;
+    }
+    if (Box("直前の変換を元に戻します。よろしいですか？", "Quorvel",
+            MB_OKCANCEL | MB_ICONINFORMATION, UndoPlanText(*journal)) != IDOK)
+        return;
+    UpdateData(true);
+    const UndoResult result = UndoBatch(*journal, m_services.renameSystem);
+    // One undo per batch: what it skipped is listed for the user to put right by hand.
+    RemoveUndoJournal(UndoJournalFile());
+    UpdateUndoAction();
+    if (!result.skipped.empty())
+        Box("元に戻せなかったファイルがあります。", "Quorvel", MB_OK | MB_ICONEXCLAMATION,
+            UndoSkippedText(result.skipped));
+    ListFolder(m_strFolder, 1, 0);
 }
 
 } // namespace quorvel

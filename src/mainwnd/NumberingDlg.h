@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+class QAction;
 class QMenu;
 
 namespace quorvel {
@@ -59,6 +60,8 @@ public:
     void OnExit();
     void OnRefresh();
     void OnListClick(Message& msg);
+    // Gives the files of the last batch their old names back, after a confirmation.
+    void OnUndoLastBatch();
 
     void ListFolder(std::string folder, int reportErrors, int clearPrefix);
     void ShowSystemError(int code);
@@ -66,6 +69,8 @@ public:
     void StampItemIndexes();
 
     QMenu* SystemMenu() const { return m_systemMenu; }
+    // "元に戻す(&U)" in the context menu, Ctrl+Z in the window; disabled with nothing to undo.
+    QAction* UndoAction() const { return m_undoAction; }
 
 protected:
     bool OnInitDialog() override;
@@ -73,17 +78,23 @@ protected:
     bool OnCmdMsg(Message& msg) override;
     void OnDestroy() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void LoadSettings();
     void ShowMissingRows(const char* firstRow, int clearPrefix, bool deleteAll);
     void SortRows(int column, bool ascending);
     int Box(const char* text, const char* caption, unsigned style);
+    int Box(const char* text, const char* caption, unsigned style, const std::string& details);
     void AddSystemMenuItems();
+    std::string UndoJournalFile() const;
+    // Reads the journal to learn whether it holds anything to undo.
+    void UpdateUndoAction();
 
     std::string m_settingsPath;
     DialogServices m_services;
     QMenu* m_systemMenu = nullptr;
+    QAction* m_undoAction = nullptr;
 };
 
 // The order that sorts rows by one column's text, ascending or not; every key is made once,

@@ -26,9 +26,17 @@ QMessageBox::Icon IconFor(unsigned style) {
 
 int QtMessageBox::Show(QWidget* owner, const std::string& text, const std::string& caption,
                        unsigned style) {
+    return ShowWithDetails(owner, text, caption, style, std::string());
+}
+
+int QtMessageBox::ShowWithDetails(QWidget* owner, const std::string& text,
+                                  const std::string& caption, unsigned style,
+                                  const std::string& details) {
     QMessageBox box(IconFor(style), QString::fromUtf8(caption), QString::fromUtf8(text),
                     QMessageBox::NoButton, owner);
     box.setTextFormat(Qt::PlainText);
+    if (!details.empty())
+        box.setDetailedText(QString::fromUtf8(details));
     const bool okCancel = (style & MB_TYPEMASK) == MB_OKCANCEL;
     QPushButton* ok = box.addButton(QMessageBox::Ok);
     box.setDefaultButton(ok);

@@ -13,6 +13,12 @@ public:
     virtual ~IMessageBox() = default;
     virtual int Show(QWidget* owner, const std::string& text, const std::string& caption,
                      unsigned style) = 0;
+    // The same box with a details section that the user can open; an implementation without one
+    // shows the box alone.
+    virtual int ShowWithDetails(QWidget* owner, const std::string& text, const std::string& caption,
+                                unsigned style, const std::string& /*details*/) {
+        return Show(owner, text, caption, style);
+    }
 };
 
 // Shows a real QMessageBox.
@@ -20,6 +26,9 @@ class QtMessageBox : public IMessageBox {
 public:
     int Show(QWidget* owner, const std::string& text, const std::string& caption,
              unsigned style) override;
+    // The details start collapsed, behind the box's own button for them.
+    int ShowWithDetails(QWidget* owner, const std::string& text, const std::string& caption,
+                        unsigned style, const std::string& details) override;
 };
 
 } // namespace quorvel

@@ -2,18 +2,21 @@
 
 #include "platform/MessageBox.h"
 #include "platform/SafeRename.h"
+#include "rename/BatchPreview.h"
 #include "rename/NameBuilder.h"
+#include "rename/UndoJournal.h"
 #include "res/resource.h"
+
+#include <QAction>
+#include <QLineEdit>
 
 namespace quorvel {
 namespace {
 
-// The folder part already ends in a separator; more at the start of the prefix name the same
-// folder, never the root.
-std::string RelativeToFolder(std::string name) {
-    const std::size_t skip = name.find_first_not_of('/');
-    name.erase(0, skip == std::string::npos ? name.size() : skip);
-    return name;
+// A field's text as the next reading of the bound fields will give it, without reading them.
+std::string TypedText(const CDialog& dlg, int id) {
+    const auto* edit = qobject_cast<const QLineEdit*>(dlg.GetDlgItem(id));
+    return edit ? edit->text().toUtf8().toStdString() : std::string();
 }
 
 } // namespace
@@ -34,26 +37,58 @@ void CNumberingDlg::RenameSelected() {
         ShowNoSelectionMessage();
         return;
     }
-    if (Box("ファイル名を変更します。よろしいですか？", "確認", MB_OKCANCEL | MB_ICONINFORMATION) !=
-        IDOK)
+    // The list cannot change while the confirmation is open, nor during the run.
+    std::vector<std::string> selectedNames;
+    for (; row != -1; row = m_listFiles.GetNextItem(row, LVNI_SELECTED))
+        selectedNames.push_back(m_listFiles.GetItemText(row, 0));
+
+    // The preview uses the texts as typed: the fields are read only once the user agrees.
+    std::string preview;
+    {
+        const NameBuilder names(TypedText(*this, IDC_PREFIX), TypedText(*this, IDC_STARTNUMBER),
+                                m_bLowerExt);
+        const std::vector<PlannedRename> plan = PlanBatch(names, selectedNames);
+        const FolderHandle folder(FolderPart(TypedText(*this, IDC_FOLDER)));
+        preview = BatchPreviewText(plan, FindBatchProblems(folder.fd(), plan, names), names);
+    }
+    if (Box("ファイル名を変更します。よろしいですか？", "確認", MB_OKCANCEL | MB_ICONINFORMATION,
+            preview) != IDOK)
         return;
     UpdateData(true);
 
     const NameBuilder names(m_strPrefix, m_strStartNumber, m_bLowerExt);
-    const FolderHandle folder(FolderPart(m_strFolder));
-    for (std::uint32_t k = 0; row != -1; ++k) {
-        const int next = m_listFiles.GetNextItem(row, LVNI_SELECTED);
-        const std::string name = m_listFiles.GetItemText(row, 0);
-        const std::string newName = RelativeToFolder(names.NewName(name, k));
-        const int error = folder.ok() ? RenameNoReplace(folder.fd(), name, newName,
-                                                        m_services.renameSystem)
+    const std::vector<PlannedRename> plan = PlanBatch(names, selectedNames);
+    const std::string folderPart = FolderPart(m_strFolder);
+    const FolderHandle folder(folderPart);
+    // Written before the first rename, so that a crash halfway still leaves a way back. A batch
+    // that cannot keep a journal still runs, but no older journal may then pose as this one.
+    const std::string journalPath = UndoJournalFile();
+    UndoJournal journal;
+    bool journaled = false;
+    if (folder.ok()) {
+        journal = MakeUndoJournal(folder.fd(), folderPart, plan);
+        journaled = WriteUndoJournal(journalPath, journal) == 0;
+    }
+    std::size_t done = 0;
+    for (; done < plan.size(); ++done) {
+        const int error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName,
+                                                        plan[done].newName, m_services.renameSystem)
                                       : folder.error();
         if (error != 0) {
-            Box("既に同名のファイル名がフォルダ内に存在します。", "Quorvel", MB_OK | MB_ICONHAND);
+            Box("既に同名のファイル名がフォルダ内に存在します。", "Quorvel", MB_OK | MB_ICONHAND,
+                BatchFailureText(plan[done], error, done));
             break;
         }
-        row = next;
     }
+    if (journaled && done > 0) {
+        // Should this write fail, the journal written before still leads the undo: it checks
+        // every file on the disk.
+        journal.done = done;
+        WriteUndoJournal(journalPath, journal);
+    } else {
+        RemoveUndoJournal(journalPath);
+    }
+    m_undoAction->setEnabled(journaled && done > 0);
     ListFolder(m_strFolder, 1, 0);
 }
 

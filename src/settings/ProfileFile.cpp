@@ -1,5 +1,7 @@
 #include "settings/ProfileFile.h"
 
+#include "platform/AtomicFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -195,20 +197,6 @@ int ReadFileBytes(const std::string& path, std::string& bytes) {
     return 0;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Renaming over a symbolic link would replace the link itself; the user keeps the link and
 // expects the file behind it to change. A link to a file not yet there names the file to create.
 std::optional<fs::path> FollowLinks(fs::path path) {
@@ -231,29 +219,6 @@ mode_t CurrentUmask() {
     const mode_t mask = umask(0);
     umask(mask);
     return mask;
-}
-
-// A crash or a full disk during the write leaves the old file, never a truncated one.
-bool ReplaceFile(const fs::path& target, std::string_view bytes, mode_t mode) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
-    }
-    // Makes the rename itself durable; the new file is in place whatever this gives.
-    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        fsync(folderFd);
-        close(folderFd);
-    }
-    return true;
 }
 
 } // namespace
@@ -424,7 +389,7 @@ bool WriteProfileValues(const std::string& path, const std::vector<ProfileEntry>
     for (const ProfileEntry& entry : entries) {
         doc.SetValue(entry.section, entry.key, entry.value);
     }
-    return ReplaceFile(*target, doc.ToBytes(), mode);
+    return ReplaceFileAtomically(target->string(), doc.ToBytes(), mode) == 0;
 }
 
 } // namespace quorvel

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quorvel::test {
@@ -19,11 +20,25 @@ public:
         std::string text;
         std::string caption;
         unsigned style;
+        std::string details{}; // empty for a box without a details section
     };
 
     int Show(QWidget*, const std::string& text, const std::string& caption,
              unsigned style) override {
-        shown.push_back({text, caption, style});
+        return Record({text, caption, style, {}});
+    }
+    int ShowWithDetails(QWidget*, const std::string& text, const std::string& caption,
+                        unsigned style, const std::string& details) override {
+        return Record({text, caption, style, details});
+    }
+
+    std::vector<Shown> shown;
+    std::deque<int> answers;
+    std::function<void()> onShow; // runs while the box would be open
+
+private:
+    int Record(Shown box) {
+        shown.push_back(std::move(box));
         if (onShow)
             onShow();
         if (answers.empty())
@@ -32,10 +47,6 @@ public:
         answers.pop_front();
         return answer;
     }
-
-    std::vector<Shown> shown;
-    std::deque<int> answers;
-    std::function<void()> onShow; // runs while the box would be open
 };
 
 // Answers the folder chooser from a queue (cancel when empty) and records the titles asked.

@@ -1,0 +1,250 @@
+#include "rename/UndoJournal.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/SafeRename.h"
+#include "platform/SystemErrorText.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quorvel {
+namespace {
+
+// Fields end in NUL, the one byte no file name can hold; the last one says the file is whole.
+constexpr std::string_view kMagic = "Quorvel undo journal 1\n";
+constexpr std::string_view kEnd = "end";
+
+FileIdentity IdentityOf(const struct stat& st) {
+    return FileIdentity{true,
+                        static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino),
+                        static_cast<std::int64_t>(st.st_size),
+                        static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                        static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
+}
+
+// The same inode, or, where inode numbers did not survive, the same size and time.
+bool IsSameFile(const FileIdentity& recorded, const struct stat& st) {
+    if (!recorded.known)
+        return false;
+    const FileIdentity now = IdentityOf(st);
+    return (now.device == recorded.device && now.inode == recorded.inode) ||
+           (now.size == recorded.size && now.mtimeSeconds == recorded.mtimeSeconds &&
+            now.mtimeNanoseconds == recorded.mtimeNanoseconds);
+}
+
+bool HoldsFile(int dirfd, const std::string& name, const FileIdentity& identity) {
+    struct stat st {};
+    return fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && IsSameFile(identity, st);
+}
+
+void AddField(std::string& out, std::string_view field) {
+    out += field;
+    out += '\0';
+}
+
+template <typename T> void AppendNumber(std::string& out, T value, char after) {
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    out += after;
+}
+
+void AddIdentity(std::string& out, const FileIdentity& id) {
+    if (!id.known) {
+        AddField(out, "-");
+        return;
+    }
+    AppendNumber(out, id.device, ' ');
+    AppendNumber(out, id.inode, ' ');
+    AppendNumber(out, id.size, ' ');
+    AppendNumber(out, id.mtimeSeconds, ' ');
+    AppendNumber(out, id.mtimeNanoseconds, '\0');
+}
+
+std::string Serialize(const UndoJournal& journal) {
+    std::string out(kMagic);
+    std::size_t size = journal.folder.size() + 64;
+    for (const JournalEntry& e : journal.entries)
+        size += e.oldName.size() + e.newName.size() + 64;
+    out.reserve(size);
+    AddField(out, journal.folder);
+    AddField(out, journal.done ? std::to_string(*journal.done) : "-");
+    AddField(out, std::to_string(journal.entries.size()));
+    for (const JournalEntry& e : journal.entries) {
+        AddField(out, e.oldName);
+        AddField(out, e.newName);
+        AddIdentity(out, e.identity);
+    }
+    AddField(out, kEnd);
+    return out;
+}
+
+class FieldReader {
+public:
+    explicit FieldReader(std::string_view bytes) : m_rest(bytes) {}
+
+    std::optional<std::string_view> Next() {
+        const std::size_t end = m_rest.find('\0');
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        const std::string_view field = m_rest.substr(0, end);
+        m_rest.remove_prefix(end + 1);
+        return field;
+    }
+    bool AtEnd() const { return m_rest.empty(); }
+
+private:
+    std::string_view m_rest;
+};
+
+template <typename T> bool ParseNumber(std::string_view& text, T& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc())
+        return false;
+    text.remove_prefix(static_cast<std::size_t>(end - text.data()));
+    if (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    return true;
+}
+
+std::optional<FileIdentity> ParseIdentity(std::string_view text) {
+    FileIdentity id;
+    if (text == "-")
+        return id;
+    id.known = ParseNumber(text, id.device) && ParseNumber(text, id.inode) &&
+               ParseNumber(text, id.size) && ParseNumber(text, id.mtimeSeconds) &&
+               ParseNumber(text, id.mtimeNanoseconds) && text.empty();
+    return id.known ? std::optional(id) : std::nullopt;
+}
+
+std::optional<UndoJournal> Parse(std::string_view bytes) {
+    if (!bytes.starts_with(kMagic))
+        return std::nullopt;
+    FieldReader fields(bytes.substr(kMagic.size()));
+    UndoJournal journal;
+    const auto folder = fields.Next();
+    auto done = fields.Next();
+    auto count = fields.Next();
+    std::size_t entries = 0;
+    if (!folder || folder->empty() || !done || !count || !ParseNumber(*count, entries) ||
+        !count->empty())
+        return std::nullopt;
+    journal.folder = *folder;
+    if (*done != "-") {
+        std::size_t value = 0;
+        if (!ParseNumber(*done, value) || !done->empty() || value > entries)
+            return std::nullopt;
+        journal.done = value;
+    }
+    // The count comes from the file: reserve no more than the file could hold.
+    journal.entries.reserve(std::min(entries, bytes.size() / 3));
+    for (std::size_t i = 0; i < entries; ++i) {
+        const auto oldName = fields.Next();
+        const auto newName = fields.Next();
+        const auto identityText = fields.Next();
+        if (!oldName || !newName || !identityText)
+            return std::nullopt;
+        const std::optional<FileIdentity> identity = ParseIdentity(*identityText);
+        if (!identity)
+            return std::nullopt;
+        journal.entries.push_back({std::string(*oldName), std::string(*newName), *identity});
+    }
+    if (fields.Next() != kEnd || !fields.AtEnd())
+        return std::nullopt;
+    return journal;
+}
+
+} // namespace
+
+std::string UndoJournalPath(const std::string& settingsPath) {
+    const std::size_t slash = settingsPath.rfind('/');
+    return (slash == std::string::npos ? std::string() : settingsPath.substr(0, slash + 1)) +
+           "Qorv.undo";
+}
+
+UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan) {
+    UndoJournal journal{std::move(folder), {}, std::nullopt};
+    journal.entries.reserve(plan.size());
+    for (const PlannedRename& row : plan) {
+        struct stat st {};
+        const bool found = fstatat(dirfd, row.oldName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        journal.entries.push_back(
+            {row.oldName, row.newName, found ? IdentityOf(st) : FileIdentity{}});
+    }
+    return journal;
+}
+
+int WriteUndoJournal(const std::string& path, const UndoJournal& journal) {
+    // Durable before the first file of the batch is touched; private to the user.
+    return ReplaceFileAtomically(path, Serialize(journal), 0600);
+}
+
+std::optional<UndoJournal> ReadUndoJournal(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return Parse(bytes);
+}
+
+int RemoveUndoJournal(const std::string& path) {
+    return unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
+}
+
+bool HasSomethingToUndo(const UndoJournal& journal) {
+    return journal.done ? *journal.done > 0 : !journal.entries.empty();
+}
+
+UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys) {
+    UndoResult result;
+    const FolderHandle folder(journal.folder);
+    // Rows past the one that failed were never tried.
+    std::size_t k = journal.done.value_or(journal.entries.size());
+    while (k-- > 0) {
+        const JournalEntry& e = journal.entries[k];
+        if (!folder.ok()) {
+            result.skipped.push_back({e.oldName, e.newName, folder.error()});
+            continue;
+        }
+        if (HoldsFile(folder.fd(), e.newName, e.identity)) {
+            if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys); error)
+                result.skipped.push_back({e.oldName, e.newName, error});
+            else
+                ++result.restored;
+        } else if (!HoldsFile(folder.fd(), e.oldName, e.identity)) {
+            result.skipped.push_back({e.oldName, e.newName, 0});
+        }
+    }
+    return result;
+}
+
+std::string UndoPlanText(const UndoJournal& journal) {
+    std::string text;
+    const std::size_t end = journal.done.value_or(journal.entries.size());
+    for (std::size_t k = 0; k < end; ++k)
+        text += journal.entries[k].newName + " → " + journal.entries[k].oldName + "\n";
+    return text;
+}
+
+std::string UndoSkippedText(const std::vector<UndoSkip>& skipped) {
+    std::string text;
+    for (const UndoSkip& s : skipped)
+        text += s.newName + " → " + s.oldName + ": " +
+                (s.error == 0 ? "変換の後で移動または名前の変更がされています。"
+                              : SystemErrorText(s.error)) +
+                "\n";
+    return text;
+}
+
+} // namespace quorvel
