@@ -380,6 +380,10 @@ bool WriteProfileValues(const std::string& path, const std::vector<ProfileEntry>
     if (readError != 0 && readError != ENOENT) {
         return false;
     }
+    // A file its owner made read-only keeps its contents: a rename over it would not ask.
+    if (readError == 0 && faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
     mode_t mode = 0666 & ~CurrentUmask();
     struct stat status;
     if (readError == 0 && stat(target->c_str(), &status) == 0) {

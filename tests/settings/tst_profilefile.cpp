@@ -43,7 +43,7 @@ void Row(const char* what, const QByteArray& first, const QByteArray& second) {
     QTest::newRow(what) << first << second;
 }
 
-enum class Setup { File, NoFile, UnreadableFile, DiskFull };
+enum class Setup { File, NoFile, UnreadableFile, ReadOnlyFile, DiskFull };
 
 } // namespace
 
@@ -110,6 +110,7 @@ private slots:
         QTest::newRow("new file follows the umask") << Setup::NoFile << "[s]\nk=v\n"_ba << 0640;
         QTest::newRow("unreadable file not overwritten")
             << Setup::UnreadableFile << ";c\n"_ba << 0200;
+        QTest::newRow("read-only file not overwritten") << Setup::ReadOnlyFile << ";c\n"_ba << 0444;
         QTest::newRow("disk full part-way: old file") << Setup::DiskFull << ";c\n"_ba << 0644;
     }
 
@@ -120,7 +121,11 @@ private slots:
         const QString link = dir.filePath("Qorv.ini");
         QVERIFY(QDir(dir.path()).mkdir("real"));
         Put(target, setup == Setup::NoFile ? QByteArray() : ";c\n"_ba);
-        chmod(target.toUtf8(), setup == Setup::UnreadableFile ? 0200 : 0644);
+        chmod(target.toUtf8(), setup == Setup::UnreadableFile ? 0200
+                               : setup == Setup::ReadOnlyFile ? 0444
+                                                              : 0644);
+        if (geteuid() == 0 && setup != Setup::NoFile)
+            QVERIFY(chown(target.toUtf8(), 65534, 65534) == 0);
         chmod(dir.path().toUtf8(), 0755);
         chmod(dir.filePath("real").toUtf8(), 0777);
         QVERIFY(symlink("real/Qorv.ini", dir.filePath("second").toUtf8()) == 0);
