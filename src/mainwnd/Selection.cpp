@@ -23,6 +23,20 @@ void ApplyMove(CListCtrl& list, const MovePlan& plan) {
                           LVIS_SELECTED | LVIS_FOCUSED);
 }
 
+using PlanFunction = MovePlan (*)(std::span<const std::uint8_t>);
+
+// Both directions: refused without a selection (the focus stays), otherwise one step of the plan
+// and the focus to the list, also when nothing could move.
+void MoveSelectedRows(CNumberingDlg& dlg, PlanFunction plan) {
+    CListCtrl& list = dlg.m_listFiles;
+    if (list.GetNextItem(-1, LVNI_SELECTED) == -1) {
+        dlg.ShowNoSelectionMessage();
+        return;
+    }
+    ApplyMove(list, plan(RowStates(list)));
+    list.SetFocus();
+}
+
 } // namespace
 
 void CNumberingDlg::OnSelectAll() {
@@ -41,21 +55,11 @@ void CNumberingDlg::OnDeselectAll() {
 }
 
 void CNumberingDlg::OnMoveUp() {
-    if (m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1) {
-        ShowNoSelectionMessage();
-        return;
-    }
-    ApplyMove(m_listFiles, PlanMoveUp(RowStates(m_listFiles)));
-    m_listFiles.SetFocus();
+    MoveSelectedRows(*this, PlanMoveUp);
 }
 
 void CNumberingDlg::OnMoveDown() {
-    if (m_listFiles.GetNextItem(-1, LVNI_SELECTED) == -1) {
-        ShowNoSelectionMessage();
-        return;
-    }
-    ApplyMove(m_listFiles, PlanMoveDown(RowStates(m_listFiles)));
-    m_listFiles.SetFocus();
+    MoveSelectedRows(*this, PlanMoveDown);
 }
 
 void CNumberingDlg::OnListClick(Message& msg) {
