@@ -52,21 +52,13 @@ void BenchWindow::ListFolder(const std::string& folder) {
 }
 
 void BenchWindow::ClickButton(int id) {
-    Message msg;
-    msg.message = WM_COMMAND;
-    msg.code = BN_CLICKED;
-    msg.id = id;
-    msg.fromControl = true;
+    Message msg{WM_COMMAND, BN_CLICKED, id, true};
     m_dlg->Dispatch(msg);
 }
 
 void BenchWindow::ClickColumn(int column) {
-    Message msg;
-    msg.message = WM_NOTIFY;
-    msg.code = LVN_COLUMNCLICK;
-    msg.id = IDC_FILELIST;
+    Message msg{WM_NOTIFY, LVN_COLUMNCLICK, IDC_FILELIST, true};
     msg.subItem = column;
-    msg.fromControl = true;
     m_dlg->Dispatch(msg);
 }
 

@@ -48,7 +48,6 @@ public:
     // Ends the window without an end code; OnDestroy runs (once, as on every way out).
     void DestroyWindow();
     bool IsDestroyed() const { return m_destroyed; }
-    int Result() const { return m_result; }
 
     QWidget* GetDlgItem(int id) const;
     // true: controls into members (reading); false: members into controls (writing).

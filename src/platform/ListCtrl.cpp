@@ -18,13 +18,8 @@ int CListCtrl::InsertColumn(int column, const std::string& heading, int /*format
     return at;
 }
 
-void CListCtrl::SetExtendedStyle(std::uint32_t style) {
-    // Full-row selection is how the view always selects; the style is kept for callers that ask.
-    m_extendedStyle = style;
-}
-
-int CListCtrl::GetColumnWidth(int column) const {
-    return m_view->horizontalHeader()->sectionSize(column);
+void CListCtrl::SetExtendedStyle(std::uint32_t /*style*/) {
+    // Full-row selection, the only style the program sets, is how the view always selects.
 }
 
 int CListCtrl::InsertItem(int index, const std::string& text) {
@@ -44,10 +39,6 @@ std::string CListCtrl::GetItemText(int row, int column) const {
 
 bool CListCtrl::SetItemData(int row, std::uint32_t data) {
     return m_model->setItemData(row, data);
-}
-
-std::uint32_t CListCtrl::GetItemData(int row) const {
-    return row >= 0 && row < m_model->count() ? m_model->row(row).itemData : 0;
 }
 
 bool CListCtrl::DeleteItem(int row) {

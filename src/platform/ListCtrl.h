@@ -27,14 +27,11 @@ public:
 
     int InsertColumn(int column, const std::string& heading, int format, int width);
     void SetExtendedStyle(std::uint32_t style);
-    std::uint32_t GetExtendedStyle() const { return m_extendedStyle; }
-    int GetColumnWidth(int column) const;
 
     int InsertItem(int index, const std::string& text);
     bool SetItemText(int row, int column, const std::string& text);
     std::string GetItemText(int row, int column) const;
     bool SetItemData(int row, std::uint32_t data);
-    std::uint32_t GetItemData(int row) const;
     bool DeleteItem(int row);
     bool DeleteAllItems();
     int GetItemCount() const;
@@ -55,7 +52,6 @@ public:
 private:
     FileListView* m_view = nullptr;
     FileListModel* m_model = nullptr;
-    std::uint32_t m_extendedStyle = 0;
 };
 
 } // namespace quorvel
