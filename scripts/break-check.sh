@@ -38,7 +38,8 @@ PY
         echo "caught by $test: $file: $old -> $new"
         caught=$((caught + 1))
     fi
-    cp -p "$backup" "$path"
+    # A fresh time stamp, so the build sees the file changed back.
+    cp "$backup" "$path"
     rm -f "$backup"
 done < <(cat "${lists[@]}")
 cmake --build "$build" >/dev/null 2>&1
