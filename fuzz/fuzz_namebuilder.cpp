@@ -1,5 +1,6 @@
 // The name builder never crashes, and every new name is prefix + number + extension, the number
 // being start + k (wrapping at 32 bits) padded to the start text's width.
+#include "platform/ShiftJisWidth.h"
 #include "rename/NameBuilder.h"
 
 #include <cstdint>
@@ -35,9 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string extension = quorvel::ExtensionOf(oldName);
     if (lowerExt == 1)
         quorvel::LowerAsciiLetters(extension);
-    const std::int32_t number =
-        std::int32_t(std::uint32_t(quorvel::ParseStartNumber(start)) + k);
-    const std::size_t width = quorvel::StartNumberWidth(start);
+    const std::int32_t number = std::int32_t(std::uint32_t(quorvel::ParseStartNumber(start)) + k);
+    const std::size_t width = quorvel::ShiftJisWidth(start);
     std::string digits;
     if (width < 200) {
         char buffer[256];

@@ -110,12 +110,24 @@ void CNumberingDlg::LoadSettings() {
         m_strFolder.pop_back();
     if (ProbeFolder(m_strFolder).error == SearchError::PathNotFound)
         m_strFolder = workingDirectory;
+    m_loaded = saved;
+    m_loaded.folder = m_strFolder;
 }
 
 void CNumberingDlg::OnDestroy() {
     UpdateData(true);
-    SaveSettings(m_settingsPath,
-                 SavedSettings{m_strFolder, m_strStartNumber, m_strFilter, m_bLowerExt});
+    // A loaded text that is not UTF-8 (a file carried over in Shift-JIS) reaches its box only as
+    // the box's reading of it. While the box still shows just that, the user changed nothing, and
+    // the bytes go back as they came.
+    const auto unlessChanged = [](const std::string& loaded, const std::string& now) {
+        return QString::fromUtf8(loaded).toUtf8().toStdString() == now ? loaded : now;
+    };
+    SavedSettings toSave;
+    toSave.folder = unlessChanged(m_loaded.folder, m_strFolder);
+    toSave.startNumber = unlessChanged(m_loaded.startNumber, m_strStartNumber);
+    toSave.filter = unlessChanged(m_loaded.filter, m_strFilter);
+    toSave.lowerExt = m_bLowerExt;
+    SaveSettings(m_settingsPath, toSave);
 }
 
 void CNumberingDlg::AddSystemMenuItems() {

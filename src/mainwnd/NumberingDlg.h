@@ -2,6 +2,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/ListCtrl.h"
+#include "settings/SettingsKeys.h"
 
 #include <QIcon>
 
@@ -92,6 +93,8 @@ private:
     void UpdateUndoAction();
 
     std::string m_settingsPath;
+    // The texts as loaded (after the folder probe), to save again as they were when unchanged.
+    SavedSettings m_loaded;
     DialogServices m_services;
     QMenu* m_systemMenu = nullptr;
     QAction* m_undoAction = nullptr;

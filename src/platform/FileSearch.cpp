@@ -117,6 +117,7 @@ SearchResult FindFiles(const std::string& folder, const std::string& pattern,
         return Failure(SearchError::NoSuchEntry, ENOENT);
     }
 
+    const WildcardPattern matcher(pattern);
     const int dirFd = dirfd(dir);
     bool anyMatch = false;
     for (;;) {
@@ -127,7 +128,7 @@ SearchResult FindFiles(const std::string& folder, const std::string& pattern,
             break;
         }
         const std::string_view name(entry->d_name);
-        if (!MatchWildcard(pattern, name)) {
+        if (!matcher.Matches(name)) {
             continue;
         }
         anyMatch = true;

@@ -24,7 +24,7 @@ struct SearchResult {
     int sysError = 0; // the errno behind a failure (ENOENT for NoSuchEntry); 0 on success
 };
 
-// Lists the files of `folder` whose names match `pattern` (MatchWildcard), appending them to
+// Lists the files of `folder` whose names match `pattern` (WildcardPattern), appending them to
 // `out` in directory order. The folder text may end in "/"; an empty text means the root.
 // Every entry, "." and ".." included, is matched; only entries that are neither "." nor ".."
 // nor folders are appended. A symbolic link to a folder counts as a folder; any other symbolic

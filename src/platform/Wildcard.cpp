@@ -1,155 +1,165 @@
 #include "platform/Wildcard.h"
 
+#include "platform/Utf8.h"
+
+#include <algorithm>
 #include <cstddef>
+#include <locale.h>
+#include <wctype.h>
 
 namespace quorvel {
 
 namespace {
 
-bool IsContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
+// A byte that is not part of valid UTF-8 stands for itself, apart from every character.
+constexpr char32_t kRawByte = 0x110000;
+
+struct Unit {
+    char32_t value; // a code point, or kRawByte + the byte
+    std::size_t bytes;
+};
+
+Unit NextUnit(std::string_view rest) {
+    char32_t cp = 0;
+    const std::size_t len = DecodeUtf8(rest, cp);
+    if (len == 0)
+        return {kRawByte + static_cast<unsigned char>(rest[0]), 1};
+    return {cp, len};
 }
 
-// Length of the character starting at text[pos]: the length of a well-formed UTF-8 sequence
-// (no overlong forms, no surrogates, nothing above U+10FFFF), otherwise 1.
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    const std::size_t left = text.size() - pos;
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        return left >= 2 && IsContinuation(byte(1)) ? 2 : 1;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (left < 3 || !IsContinuation(byte(1)) || !IsContinuation(byte(2))) {
-            return 1;
-        }
-        if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) > 0x9F)) {
-            return 1;
-        }
-        return 3;
-    }
-    if (lead >= 0xF0 && lead <= 0xF4) {
-        if (left < 4 || !IsContinuation(byte(1)) || !IsContinuation(byte(2)) ||
-            !IsContinuation(byte(3))) {
-            return 1;
-        }
-        if ((lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) > 0x8F)) {
-            return 1;
-        }
-        return 4;
-    }
-    return 1;
+// The case mappings of the C.UTF-8 locale, which Debian's C library always ships: the user's own
+// locale must not decide what matches (a Turkish one would map "I" to a dotless i).
+locale_t CaseMappings() {
+    static const locale_t mappings = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    return mappings;
 }
 
-unsigned char FoldAscii(unsigned char byte) {
-    return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
-}
-
-// Compares the pattern character at pattern[pp] (length plen) with the name character at
-// name[np] (length nlen).
-bool SameChar(std::string_view pattern, std::size_t pp, std::size_t plen, std::string_view name,
-              std::size_t np, std::size_t nlen) {
-    if (plen != nlen) {
-        return false;
-    }
-    if (plen == 1) {
-        return FoldAscii(static_cast<unsigned char>(pattern[pp])) ==
-               FoldAscii(static_cast<unsigned char>(name[np]));
-    }
-    return pattern.substr(pp, plen) == name.substr(np, nlen);
-}
-
-// The greedy-star matcher: on a mismatch only the most recent "*" takes one more character.
-// Going back further is never needed, so the cost stays at most pattern x name characters,
-// never exponential.
-bool MatchPlain(std::string_view pattern, std::string_view name) {
-    std::size_t pp = 0;
-    std::size_t np = 0;
-    std::size_t starPattern = std::string_view::npos; // pattern position just after the last "*"
-    std::size_t starName = 0;                         // where that "*"'s run currently ends
-    while (np < name.size()) {
-        if (pp < pattern.size()) {
-            const auto pc = static_cast<unsigned char>(pattern[pp]);
-            const auto nc = static_cast<unsigned char>(name[np]);
-            if (pc == '*') {
-                starPattern = ++pp;
-                starName = np;
-                continue;
-            }
-            if (pc < 0x80 && nc < 0x80) {
-                if (pc == '?' || FoldAscii(pc) == FoldAscii(nc)) {
-                    ++pp;
-                    ++np;
-                    continue;
-                }
-            } else {
-                const std::size_t nlen = CharLength(name, np);
-                if (pc == '?') {
-                    ++pp;
-                    np += nlen;
-                    continue;
-                }
-                const std::size_t plen = CharLength(pattern, pp);
-                if (SameChar(pattern, pp, plen, name, np, nlen)) {
-                    pp += plen;
-                    np += nlen;
-                    continue;
-                }
-            }
-        }
-        if (starPattern == std::string_view::npos) {
-            return false;
-        }
-        pp = starPattern;
-        starName += CharLength(name, starName);
-        np = starName;
-    }
-    while (pp < pattern.size() && pattern[pp] == '*') {
-        ++pp;
-    }
-    return pp == pattern.size();
-}
-
-bool AllStars(std::string_view text) {
-    return text.find_first_not_of('*') == std::string_view::npos;
-}
-
-// "*", "*.*" and the like: the everyday patterns, answered without looking at the name.
-bool MatchesEveryName(std::string_view pattern) {
-    if (pattern.empty()) {
-        return false;
-    }
-    const std::size_t dot = pattern.find('.');
-    if (dot == std::string_view::npos) {
-        return AllStars(pattern);
-    }
-    return dot > 0 && dot + 1 < pattern.size() && AllStars(pattern.substr(0, dot)) &&
-           AllStars(pattern.substr(dot + 1));
+// Simple case folding: the lower case of the upper case is that for every character but the
+// Turkic dotted and dotless i, which simple folding leaves apart from "i" and "I".
+char32_t Folded(char32_t c) {
+    if (c < 0x80)
+        return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+    if (c >= kRawByte || c == 0x130 || c == 0x131 || CaseMappings() == locale_t{})
+        return c;
+    const locale_t mappings = CaseMappings();
+    return static_cast<char32_t>(
+        towlower_l(towupper_l(static_cast<wint_t>(c), mappings), mappings));
 }
 
 } // namespace
 
-bool MatchWildcard(std::string_view pattern, std::string_view name) {
-    if (MatchesEveryName(pattern) || MatchPlain(pattern, name)) {
+WildcardPattern::WildcardPattern(std::string_view pattern) {
+    bool noExtension = pattern.ends_with('.');
+    pattern = pattern.substr(0, pattern.find_last_not_of(". ") + 1);
+    // The platform reads "*.*" as "*" even with a dot after it ("*.*." is every name too).
+    if (pattern == "*.*") {
+        pattern = "*";
+        noExtension = false;
+    }
+    for (std::size_t pos = 0; pos < pattern.size();) {
+        const Unit unit = NextUnit(pattern.substr(pos));
+        pos += unit.bytes;
+        const char next = pos < pattern.size() ? pattern[pos] : noExtension ? '.' : '\0';
+        switch (unit.value) {
+        case '*':
+            m_tokens.push_back({next == '.' ? Kind::StarBeforeLastDot : Kind::Star, 0});
+            break;
+        case '?':
+            m_tokens.push_back({Kind::Question, 0});
+            break;
+        case '.':
+            if (pos < pattern.size() && (next == '*' || next == '?')) {
+                m_tokens.push_back({Kind::DotOrEnd, 0});
+                break;
+            }
+            [[fallthrough]];
+        default:
+            m_tokens.push_back({Kind::Char, Folded(unit.value)});
+        }
+    }
+    m_everyName = !m_tokens.empty() && std::ranges::all_of(m_tokens, [](const Token& t) {
+        return t.kind == Kind::Star;
+    });
+}
+
+// Runs the pattern as a set of positions reached so far, one step per name character, so the
+// cost is at most pattern x name, never exponential.
+bool WildcardPattern::Matches(std::string_view name) const {
+    if (m_everyName)
         return true;
+    const std::size_t count = m_tokens.size();
+    std::vector<char> reached(count + 1, 0);
+    std::vector<char> after(count + 1, 0);
+    // Adds what a position reaches without taking a character, before the character at pos.
+    const auto close = [&](std::vector<char>& set, std::size_t pos) {
+        const bool atEnd = pos == name.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!set[i])
+                continue;
+            switch (m_tokens[i].kind) {
+            case Kind::Star:
+            case Kind::StarBeforeLastDot:
+                set[i + 1] = 1;
+                break;
+            case Kind::Question:
+                if (atEnd || name[pos] == '.') {
+                    std::size_t end = i;
+                    while (end < count && m_tokens[end].kind == Kind::Question)
+                        ++end;
+                    set[end] = 1;
+                }
+                break;
+            case Kind::DotOrEnd:
+                if (atEnd)
+                    set[i + 1] = 1;
+                break;
+            case Kind::Char:
+                break;
+            }
+        }
+    };
+    const std::size_t lastDot = name.rfind('.');
+    reached[0] = 1;
+    close(reached, 0);
+    for (std::size_t pos = 0; pos < name.size();) {
+        const Unit unit = NextUnit(name.substr(pos));
+        const char32_t folded = Folded(unit.value);
+        const bool dot = unit.value == '.';
+        std::ranges::fill(after, 0);
+        bool any = false;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!reached[i])
+                continue;
+            std::size_t to = count + 1; // none
+            switch (m_tokens[i].kind) {
+            case Kind::Char:
+                to = m_tokens[i].folded == folded ? i + 1 : to;
+                break;
+            case Kind::Star:
+                to = i;
+                break;
+            case Kind::StarBeforeLastDot:
+                to = pos == lastDot ? to : i;
+                break;
+            case Kind::Question:
+                to = dot ? to : i + 1;
+                break;
+            case Kind::DotOrEnd:
+                to = dot ? i + 1 : to;
+                break;
+            }
+            if (to <= count) {
+                after[to] = 1;
+                any = true;
+            }
+        }
+        if (!any)
+            return false;
+        pos += unit.bytes;
+        close(after, pos);
+        reached.swap(after);
     }
-    // "*.*" has to mean "every file", names without an extension included, because that is
-    // what users type to see everything. The rule behind it, applied consistently: a pattern
-    // whose end is "." followed only by stars may also match with that end dropped, i.e. the
-    // ".*" may match the empty end of a name. So "a*.*" also matches "abc", and "*.**" behaves
-    // like "*.*". Nothing else is special: "?" always takes exactly one character and "*."
-    // matches only names that end in a dot.
-    std::size_t end = pattern.size();
-    while (end > 0 && pattern[end - 1] == '*') {
-        --end;
-    }
-    if (end == pattern.size() || end == 0 || pattern[end - 1] != '.') {
-        return false;
-    }
-    return MatchPlain(pattern.substr(0, end - 1), name);
+    return reached[count] != 0;
 }
 
 } // namespace quorvel

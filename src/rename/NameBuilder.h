@@ -11,10 +11,6 @@ namespace quorvel {
 // the first other byte. Built modulo 2^32, so a text beyond the 32-bit range wraps, never fails.
 std::int32_t ParseStartNumber(std::string_view text);
 
-// Byte width of the start text as Shift-JIS would count it: 1 per ASCII character and per
-// half-width katakana, 2 per any other character. A byte that is not valid UTF-8 counts 1.
-std::size_t StartNumberWidth(std::string_view utf8);
-
 // printf's "%0<width>d": zeros after a "-", never cut to the width; width 0 adds nothing.
 std::string FormatSequenceNumber(std::int32_t n, std::size_t width);
 

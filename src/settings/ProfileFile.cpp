@@ -1,6 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/ShiftJisWidth.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -74,10 +75,7 @@ ParsedLine Parse(std::string_view text) {
     }
     parsed.name = Trimmed(line.substr(0, equals));
     parsed.hasValue = true;
-    // A carriage return inside a line ends its value: no value can be written holding one, so
-    // reading past it would give a value that no save reproduces.
-    std::string_view rest = line.substr(equals + 1);
-    rest = rest.substr(0, rest.find('\r'));
+    const std::string_view rest = line.substr(equals + 1);
     const std::string_view value = Trimmed(rest);
     const std::size_t valueOffset =
         value.empty() ? rest.size() : static_cast<std::size_t>(value.data() - rest.data());
@@ -105,28 +103,6 @@ std::string Encoded(std::string_view value) {
         return '"' + std::string(value) + '"';
     }
     return std::string(value);
-}
-
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-bool IsLeadByte(char c) {
-    return static_cast<unsigned char>(c) >= 0xC0;
-}
-
-// Never leaves half a UTF-8 character at the end; text that is not UTF-8 is cut at the byte.
-void CutAtCharacter(std::string& text, std::size_t maxBytes) {
-    if (text.size() <= maxBytes) {
-        return;
-    }
-    std::size_t cut = maxBytes;
-    while (cut > 0 && maxBytes - cut < 3 && IsContinuationByte(text[cut])) {
-        --cut;
-    }
-    if (cut != maxBytes && !IsLeadByte(text[cut])) {
-        cut = maxBytes;
-    }
-    text.resize(cut);
 }
 
 int DigitValue(char c) {
@@ -230,21 +206,18 @@ ProfileDocument ProfileDocument::FromBytes(std::string bytes) {
         doc.m_bom = kUtf8Bom;
         rest.remove_prefix(kUtf8Bom.size());
     }
+    // A carriage return alone ends a line too, as the platform reads it: files written with
+    // old Macintosh line ends keep their sections apart.
     while (!rest.empty()) {
-        const std::size_t newline = rest.find('\n');
+        const std::size_t end = rest.find_first_of("\r\n");
         Line line;
-        if (newline == std::string_view::npos) {
-            line.text = rest;
+        line.text = rest.substr(0, end);
+        if (end == std::string_view::npos) {
             rest = {};
         } else {
-            std::string_view text = rest.substr(0, newline);
-            line.end = "\n";
-            if (text.ends_with('\r')) {
-                text.remove_suffix(1);
-                line.end = "\r\n";
-            }
-            line.text = text;
-            rest.remove_prefix(newline + 1);
+            const bool crlf = rest.substr(end).starts_with("\r\n");
+            line.end = rest.substr(end, crlf ? 2 : 1);
+            rest.remove_prefix(end + line.end.size());
         }
         doc.m_lines.push_back(std::move(line));
     }
@@ -285,9 +258,13 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section,
 
 std::string ProfileDocument::ReadString(std::string_view section, std::string_view key,
                                         std::string_view def) const {
-    std::string text = Value(section, key).value_or(std::string(def));
-    CutAtCharacter(text, kProfileValueMaxBytes);
-    return text;
+    std::optional<std::string> text = Value(section, key);
+    if (!text) {
+        // The platform drops the default's trailing spaces (and only spaces) before using it.
+        text = std::string(def.substr(0, def.find_last_not_of(' ') + 1));
+    }
+    text->resize(ShiftJisPrefix(*text, kProfileValueMaxBytes));
+    return *text;
 }
 
 int ProfileDocument::ReadInt(std::string_view section, std::string_view key, int def) const {
@@ -343,10 +320,9 @@ void ProfileDocument::InsertLines(std::size_t pos, const std::vector<std::string
     for (const std::string& text : texts) {
         added.push_back({text, end});
     }
-    // Only the last line can lack a line end; a file that ended so still does.
+    // Only the last line can lack a line end; it gets one before a line follows it.
     if (pos == m_lines.size() && !m_lines.empty() && m_lines.back().end.empty()) {
         m_lines.back().end = end;
-        added.back().end.clear();
     }
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(pos), added.begin(), added.end());
 }

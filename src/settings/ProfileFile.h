@@ -1,9 +1,10 @@
 #pragma once
 
 // A private-profile (INI) file of our own: sections in square brackets, lines of key "=" value.
-// Reading follows the classic profile functions (trimmed names and values, ASCII-case-insensitive
-// names, first match wins, one pair of quotes stripped); writing changes only the lines it owns
-// and leaves everything else of the file byte for byte as it was.
+// Reading follows the classic profile functions (lines ending in LF, CR LF or CR, trimmed names
+// and values, ASCII-case-insensitive names, first match wins, one pair of quotes stripped);
+// writing changes only the lines it owns and leaves everything else of the file byte for byte as
+// it was, but for a last line without a line end, which is ended before a line is added after it.
 
 #include <cstddef>
 #include <optional>
@@ -13,7 +14,8 @@
 
 namespace quorvel {
 
-// The longest text a read hands back: the classic read buffer of 4096 bytes less its NUL.
+// The longest text a read hands back: the classic read buffer of 4096 bytes less its NUL, in
+// Shift-JIS bytes (ShiftJisWidth).
 inline constexpr std::size_t kProfileValueMaxBytes = 4095;
 
 class ProfileDocument {
@@ -26,7 +28,8 @@ public:
     // nullopt when the section or the key is absent, or when the key's line holds no "=".
     std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
-    // The value, or def when it is absent, cut to kProfileValueMaxBytes at a character boundary.
+    // The value, or def without its trailing spaces when it is absent, cut at a character
+    // boundary to kProfileValueMaxBytes (ShiftJisPrefix).
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
     // The value read as an integer; def when it is absent or empty.
@@ -39,7 +42,7 @@ public:
 private:
     struct Line {
         std::string text; // without its line end
-        std::string end;  // "\n", "\r\n", or "" for a last line without one
+        std::string end;  // "\n", "\r\n", "\r", or "" for a last line without one
     };
 
     std::string LineEnd() const;
