@@ -92,6 +92,7 @@ bool CNumberingDlg::OnInitDialog() {
     UpdateData(false);
     m_listFiles.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 150);
     m_listFiles.InsertColumn(1, "更新日時", LVCFMT_LEFT, 110);
+    SetupCaptureColumn();
     m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     ListFolder(m_strFolder, 1, 1);
     return true;
@@ -104,6 +105,7 @@ void CNumberingDlg::LoadSettings() {
     m_strStartNumber = saved.startNumber;
     m_strFilter = saved.filter;
     m_bLowerExt = saved.lowerExt;
+    m_nShowCaptureTime = saved.showCaptureTime;
 
     // The folder probe. One trailing separator goes; the root keeps its only one.
     if (m_strFolder.size() > 1 && m_strFolder.back() == '/')
@@ -114,8 +116,8 @@ void CNumberingDlg::LoadSettings() {
 
 void CNumberingDlg::OnDestroy() {
     UpdateData(true);
-    SaveSettings(m_settingsPath,
-                 SavedSettings{m_strFolder, m_strStartNumber, m_strFilter, m_bLowerExt});
+    SaveSettings(m_settingsPath, SavedSettings{m_strFolder, m_strStartNumber, m_strFilter,
+                                               m_bLowerExt, m_nShowCaptureTime});
 }
 
 void CNumberingDlg::AddSystemMenuItems() {

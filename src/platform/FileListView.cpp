@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
@@ -58,6 +59,13 @@ FileListView::FileListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileListView::columnClicked);
+    m_headerMenu = new QMenu(this);
+    horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
+            [this](const QPoint& pos) {
+                if (!m_headerMenu->isEmpty())
+                    m_headerMenu->exec(horizontalHeader()->viewport()->mapToGlobal(pos));
+            });
 }
 
 void FileListView::setListModel(FileListModel* model) {
