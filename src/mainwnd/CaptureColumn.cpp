@@ -4,16 +4,26 @@
 #include "rename/NameBuilder.h"
 
 #include <QAction>
-#include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace quorvel {
 namespace {
 
 constexpr int kCaptureColumn = 2;
-// Room for "0000/00/00  00:00:00" in the dialog font, as the modified time has for its text.
-constexpr int kCaptureColumnWidth = 130;
+
+// Room for the longest capture time the view's font can show, and the cell's margins.
+int CaptureColumnWidth(const QWidget& view) {
+    const QFontMetrics metrics(view.font());
+    QChar widest = '0';
+    for (char digit = '1'; digit <= '9'; ++digit)
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    const QString text = QString("0000/00/00  00:00:00").replace('0', widest);
+    const int margin = view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    return metrics.horizontalAdvance(text) + 2 * margin;
+}
 
 // The rows the view shows now, first and last; -1, -1 for none.
 std::pair<int, int> VisibleRows(const FileListView& view, int count) {
@@ -27,8 +37,8 @@ std::pair<int, int> VisibleRows(const FileListView& view, int count) {
 } // namespace
 
 void CNumberingDlg::SetupCaptureColumn() {
-    m_listFiles.InsertColumn(kCaptureColumn, "撮影日時", LVCFMT_LEFT, kCaptureColumnWidth);
     FileListView* view = m_listFiles.View();
+    m_listFiles.InsertColumn(kCaptureColumn, "撮影日時", LVCFMT_LEFT, CaptureColumnWidth(*view));
     view->setColumnHidden(kCaptureColumn, m_nShowCaptureTime.value_or(0) == 0);
     m_captureAction = view->headerMenu()->addAction(QString::fromUtf8("撮影日時"));
     m_captureAction->setCheckable(true);
@@ -47,13 +57,13 @@ void CNumberingDlg::OnShowCaptureTime(bool show) {
     m_nShowCaptureTime = show ? 1 : 0;
     m_captureAction->setChecked(show);
     FileListView* view = m_listFiles.View();
-    view->setColumnHidden(kCaptureColumn, !show);
     if (!show) {
+        view->hideColumn(kCaptureColumn);
         m_captureTimes->cancel();
         return;
     }
-    // The list is narrower than its first two columns: bring the new one into view.
-    view->horizontalScrollBar()->setValue(view->horizontalHeader()->sectionPosition(kCaptureColumn));
+    // The list is narrower than its first two columns: the new one is brought into view.
+    view->revealColumn(kCaptureColumn);
     ReadCaptureTimes();
 }
 

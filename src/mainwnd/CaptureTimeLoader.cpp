@@ -19,7 +19,7 @@ struct CaptureTimeLoader::Job {
     std::uint64_t listing = 0;
     std::string folderPart;
     std::vector<Request> requests;
-    std::vector<std::uint32_t> requestOfSerial; // kNotRequested for serials not asked for
+    std::vector<std::uint32_t> requestOfSerial;   // kNotRequested for serials not asked for
     std::unique_ptr<std::atomic<bool>[]> claimed; // by request: a worker has taken it
     std::atomic<std::size_t> next{0};             // the next request in the given order
     std::atomic<bool> cancelled{false};
@@ -33,9 +33,7 @@ struct CaptureTimeLoader::Job {
 
     // The index of the next request to read, or requests.size() when none is left.
     std::size_t take() {
-        const auto claim = [this](std::size_t request) {
-            return !claimed[request].exchange(true);
-        };
+        const auto claim = [this](std::size_t request) { return !claimed[request].exchange(true); };
         {
             const std::lock_guard lock(mutex);
             while (!urgent.empty()) {

@@ -22,8 +22,7 @@ std::vector<std::int64_t> CaptureSortKeys(const FileListModel& model) {
 
 } // namespace
 
-std::vector<std::uint32_t> SortOrder(const std::vector<ListRow>& rows, int column,
-                                     bool ascending) {
+std::vector<std::uint32_t> SortOrder(const std::vector<ListRow>& rows, int column, bool ascending) {
     // Every key is made once, before any row moves; the comparison then only compares bytes.
     std::vector<std::string> keys;
     keys.reserve(rows.size());

@@ -160,13 +160,11 @@ std::vector<std::uint32_t> SortedOrder(const std::vector<std::int64_t>& keys, bo
     std::vector<std::uint32_t> order(keys.size());
     std::iota(order.begin(), order.end(), 0u);
     if (ascending) {
-        std::ranges::stable_sort(order, [&keys](std::uint32_t a, std::uint32_t b) {
-            return keys[a] < keys[b];
-        });
+        std::ranges::stable_sort(
+            order, [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
     } else {
-        std::ranges::stable_sort(order, [&keys](std::uint32_t a, std::uint32_t b) {
-            return keys[b] < keys[a];
-        });
+        std::ranges::stable_sort(
+            order, [&keys](std::uint32_t a, std::uint32_t b) { return keys[b] < keys[a]; });
     }
     return order;
 }

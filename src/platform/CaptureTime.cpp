@@ -47,8 +47,7 @@ bool IsOneOf(std::string_view text, std::size_t pos, std::string_view allowed) {
 
 CaptureKey MakeKey(int y, int mo, int d, int h, int mi, int s, CaptureKey micros) {
     const year_month_day date{year(y), month(unsigned(mo)), day(unsigned(d))};
-    if (y < 1 || y > 9999 || !date.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
-        s > 59)
+    if (y < 1 || y > 9999 || !date.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59)
         return kCaptureNone;
     const auto time = local_days(date) + hours(h) + minutes(mi) + seconds(s);
     return duration_cast<microseconds>(time.time_since_epoch()).count() + micros;
@@ -128,8 +127,8 @@ CaptureKey ParseXmpTime(std::string_view dateTime) {
                          zone[3] == ':' && Digits(zone, 4, 2) >= 0);
     if (!zoneOk)
         return kCaptureNone;
-    return MakeKey(Digits(dateTime, 0, 4), Digits(dateTime, 5, 2), Digits(dateTime, 8, 2), h, mi,
-                   s, micros);
+    return MakeKey(Digits(dateTime, 0, 4), Digits(dateTime, 5, 2), Digits(dateTime, 8, 2), h, mi, s,
+                   micros);
 }
 
 CaptureKey ReadCaptureTime(const std::string& path) {
@@ -152,8 +151,8 @@ CaptureKey ReadCaptureTime(const std::string& path) {
         static const Exiv2::ExifKey kOriginalSub("Exif.Photo.SubSecTimeOriginal");
         static const Exiv2::ExifKey kDigitized("Exif.Photo.DateTimeDigitized");
         static const Exiv2::ExifKey kDigitizedSub("Exif.Photo.SubSecTimeDigitized");
-        for (const auto& [time, sub] : {std::pair{&kOriginal, &kOriginalSub},
-                                        std::pair{&kDigitized, &kDigitizedSub}}) {
+        for (const auto& [time, sub] :
+             {std::pair{&kOriginal, &kOriginalSub}, std::pair{&kDigitized, &kDigitizedSub}}) {
             const std::string text = exifText(*time);
             if (text.empty())
                 continue;

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -71,6 +72,13 @@ FileListView::FileListView(QWidget* parent) : QTableView(parent) {
 void FileListView::setListModel(FileListModel* model) {
     m_model = model;
     setModel(model);
+}
+
+void FileListView::revealColumn(int column) {
+    showColumn(column);
+    // The scroll range follows the new width only once the geometry is brought up to date.
+    updateGeometries();
+    horizontalScrollBar()->setValue(horizontalHeader()->sectionPosition(column));
 }
 
 void FileListView::setFocusRow(int row) {

@@ -21,6 +21,8 @@ public:
     // Opened by a right click on the header, where a list offers its columns; empty until the
     // dialog gives it items.
     QMenu* headerMenu() const { return m_headerMenu; }
+    // Shows the column and scrolls it into view.
+    void revealColumn(int column);
 
 signals:
     // After the list has handled a left click (the list's click notification).
