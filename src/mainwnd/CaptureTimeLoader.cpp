@@ -10,6 +10,12 @@
 #include <mutex>
 
 namespace quorvel {
+namespace {
+
+// Often enough for cells to fill in as the eye follows, seldom enough to cost nothing.
+constexpr int kDeliveryIntervalMs = 40;
+
+} // namespace
 
 // What the workers of one reading share. The user-interface thread keeps it while the reading is
 // current; each worker holds it until it ends, so an abandoned reading frees itself.
@@ -24,8 +30,6 @@ struct CaptureTimeLoader::Job {
     std::atomic<std::size_t> next{0};             // the next request in the given order
     std::atomic<bool> cancelled{false};
     std::atomic<int> workersLeft{0};
-    // Set while a delivery is queued, so the workers queue no more than one at a time.
-    std::atomic<bool> deliveryQueued{false};
 
     std::mutex mutex; // guards the two below
     std::deque<std::uint32_t> urgent;
@@ -53,6 +57,8 @@ struct CaptureTimeLoader::Job {
 CaptureTimeLoader::CaptureTimeLoader(FileListModel* model, QObject* parent)
     : QObject(parent), m_model(model) {
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    m_deliveries.setInterval(kDeliveryIntervalMs);
+    connect(&m_deliveries, &QTimer::timeout, this, &CaptureTimeLoader::deliver);
     // Whatever replaces the rows makes their reading pointless.
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, &CaptureTimeLoader::cancel);
 }
@@ -82,16 +88,12 @@ void CaptureTimeLoader::start(std::string folderPart, std::vector<Request> reque
     const int workers = int(std::min<std::size_t>(std::size_t(m_pool.maxThreadCount()), count));
     job->workersLeft = workers;
     m_job = job;
+    m_deliveries.start();
     for (int i = 0; i < workers; ++i)
         m_pool.start([job, this] { Work(job, this); });
 }
 
 void CaptureTimeLoader::Work(const std::shared_ptr<Job>& job, CaptureTimeLoader* loader) {
-    const auto queueDelivery = [&] {
-        // The loader outlives every worker: its destructor waits for them.
-        if (!job->deliveryQueued.exchange(true))
-            QMetaObject::invokeMethod(loader, &CaptureTimeLoader::deliver, Qt::QueuedConnection);
-    };
     std::string path = job->folderPart;
     while (!job->cancelled) {
         const std::size_t request = job->take();
@@ -101,23 +103,20 @@ void CaptureTimeLoader::Work(const std::shared_ptr<Job>& job, CaptureTimeLoader*
         path.resize(job->folderPart.size());
         path += r.name;
         const CaptureKey key = ReadCaptureTime(path);
-        {
-            const std::lock_guard lock(job->mutex);
-            job->results.push_back({r.serial, key});
-        }
-        queueDelivery();
+        const std::lock_guard lock(job->mutex);
+        job->results.push_back({r.serial, key});
     }
-    --job->workersLeft;
-    queueDelivery();
+    // The last one out delivers at once, so that a finished reading does not wait for the timer.
+    // The loader outlives every worker: its destructor waits for them.
+    if (--job->workersLeft == 0)
+        QMetaObject::invokeMethod(loader, &CaptureTimeLoader::deliver, Qt::QueuedConnection);
 }
 
 void CaptureTimeLoader::deliver() {
     const std::shared_ptr<Job> job = m_job;
     if (!job)
         return;
-    // In this order: a worker that ends after the flag is cleared queues another delivery, and
-    // once none is left, every result was pushed before the count was read.
-    job->deliveryQueued = false;
+    // Read before the results are taken: once no worker is left, every result is in.
     const bool ended = job->workersLeft == 0;
     std::vector<FileListModel::CaptureResult> results;
     {
@@ -126,6 +125,7 @@ void CaptureTimeLoader::deliver() {
     }
     m_model->setCaptureKeys(job->listing, results);
     if (ended) {
+        m_deliveries.stop();
         m_job.reset();
         emit finished();
     }
@@ -146,6 +146,7 @@ void CaptureTimeLoader::cancel() {
     if (m_job) {
         m_job->cancelled = true;
         m_job.reset();
+        m_deliveries.stop();
     }
 }
 

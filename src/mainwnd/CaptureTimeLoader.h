@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <cstdint>
 #include <memory>
@@ -14,8 +15,8 @@
 namespace quorvel {
 
 // Reads the capture times of a listing's files on worker threads, at most one per core, and
-// hands them to the model on the user-interface thread as they come, so the window stays usable
-// meanwhile. Results name their row by serial, so rows may be sorted and moved in between.
+// hands them to the model on the user-interface thread a batch at a time, so the window stays
+// usable meanwhile. Results name their row by serial, so rows may be sorted and moved in between.
 class CaptureTimeLoader : public QObject {
     Q_OBJECT
 public:
@@ -52,6 +53,9 @@ private:
     FileListModel* m_model;
     std::shared_ptr<Job> m_job;
     QThreadPool m_pool;
+    // Deliveries at a steady pace: one per result would have the window repaint for every
+    // file, taking a core from the workers.
+    QTimer m_deliveries;
 };
 
 } // namespace quorvel

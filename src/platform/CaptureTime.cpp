@@ -2,11 +2,17 @@
 
 #include <exiv2/exiv2.hpp>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 namespace quorvel {
 namespace {
@@ -63,6 +69,121 @@ std::string_view TrimmedStart(std::string_view text) {
         text.remove_prefix(1);
     return text;
 }
+
+// A photo as Exiv2 reads it here: one descriptor opened for reading only, which no call can
+// write through, read in blocks. Exiv2's own file access opens the file anew for each step and
+// reads it in small pieces; this one opens it once and mostly needs one read for all the
+// metadata.
+class ReadOnlyFile final : public Exiv2::BasicIo {
+public:
+    // The descriptor is the object's from now on.
+    ReadOnlyFile(int fd, std::size_t size, std::string path)
+        : m_fd(fd), m_size(size), m_path(std::move(path)) {}
+    ~ReadOnlyFile() override {
+        munmap();
+        ::close(m_fd);
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    // Exiv2 opens and closes its source around each step; the descriptor stays open throughout.
+    int open() override {
+        m_pos = 0;
+        m_eof = false;
+        return 0;
+    }
+    int close() override { return munmap(); }
+
+    long write(const Exiv2::byte*, long) override { return 0; }
+    long write(Exiv2::BasicIo&) override { return 0; }
+    int putb(Exiv2::byte) override { return EOF; }
+    void transfer(Exiv2::BasicIo&) override { throw Exiv2::Error(Exiv2::kerFunctionNotSupported); }
+
+    Exiv2::DataBuf read(long count) override {
+        // A damaged length field must not become a huge allocation.
+        if (count < 0 || std::size_t(count) > m_size)
+            throw Exiv2::Error(Exiv2::kerInvalidMalloc);
+        Exiv2::DataBuf buffer(count);
+        buffer.size_ = read(buffer.pData_, count);
+        return buffer;
+    }
+    long read(Exiv2::byte* out, long count) override {
+        long done = 0;
+        while (done < count && m_pos < m_size) {
+            if (m_pos < m_blockStart || m_pos >= m_blockStart + m_block.size()) {
+                if (!fill())
+                    break;
+            }
+            const std::size_t offset = m_pos - m_blockStart;
+            const std::size_t n = std::min(std::size_t(count - done), m_block.size() - offset);
+            std::memcpy(out + done, m_block.data() + offset, n);
+            done += long(n);
+            m_pos += n;
+        }
+        m_eof = done < count;
+        return done;
+    }
+    int getb() override {
+        Exiv2::byte b;
+        return read(&b, 1) == 1 ? b : EOF;
+    }
+    int seek(int64_t offset, Position from) override {
+        const int64_t base = from == beg ? 0 : from == cur ? int64_t(m_pos) : int64_t(m_size);
+        if (base + offset < 0)
+            return 1;
+        m_pos = std::size_t(base + offset);
+        m_eof = false;
+        return 0;
+    }
+    // TIFF-based files (most raw formats) are parsed from a map of the whole file, as Exiv2
+    // does; pages not looked at are never read.
+    Exiv2::byte* mmap(bool writeable) override {
+        if (writeable)
+            throw Exiv2::Error(Exiv2::kerFailedToMapFileForReadWrite, m_path, "read only");
+        if (m_map == nullptr) {
+            void* map = ::mmap(nullptr, m_size, PROT_READ, MAP_SHARED, m_fd, 0);
+            if (map == MAP_FAILED)
+                throw Exiv2::Error(Exiv2::kerCallFailed, m_path, std::strerror(errno), "mmap");
+            m_map = static_cast<Exiv2::byte*>(map);
+        }
+        return m_map;
+    }
+    int munmap() override {
+        if (m_map != nullptr)
+            ::munmap(m_map, m_size);
+        m_map = nullptr;
+        return 0;
+    }
+    long tell() const override { return long(m_pos); }
+    std::size_t size() const override { return m_size; }
+    bool isopen() const override { return true; }
+    int error() const override { return m_error; }
+    bool eof() const override { return m_eof; }
+    std::string path() const override { return m_path; }
+
+private:
+    // Room for the metadata of nearly every photo in one read.
+    static constexpr std::size_t kBlockBytes = 64 * 1024;
+
+    bool fill() {
+        m_block.resize(kBlockBytes);
+        const ssize_t n = pread(m_fd, m_block.data(), kBlockBytes, off_t(m_pos));
+        m_block.resize(n > 0 ? std::size_t(n) : 0);
+        m_blockStart = m_pos;
+        m_error = n < 0 ? errno : 0;
+        return n > 0;
+    }
+
+    const int m_fd;
+    const std::size_t m_size;
+    const std::string m_path;
+    std::size_t m_pos = 0;
+    bool m_eof = false;
+    int m_error = 0;
+    std::vector<Exiv2::byte> m_block;
+    std::size_t m_blockStart = 0;
+    Exiv2::byte* m_map = nullptr;
+};
 
 // Serialises the registration of namespaces that XMP packets bring along.
 std::mutex g_xmpLock;
@@ -132,12 +253,18 @@ CaptureKey ParseXmpTime(std::string_view dateTime) {
 }
 
 CaptureKey ReadCaptureTime(const std::string& path) {
-    // A pipe or a device listed in the folder would block the reader or never end.
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    // Without blocking: a pipe or a device listed in the folder is opened, seen and left alone.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return kCaptureNone;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return kCaptureNone;
+    }
     try {
-        const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(path, false);
+        const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
+            Exiv2::BasicIo::AutoPtr(new ReadOnlyFile(fd, std::size_t(info.st_size), path)));
         if (image.get() == nullptr)
             return kCaptureNone;
         image->readMetadata();

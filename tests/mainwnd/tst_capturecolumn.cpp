@@ -14,6 +14,7 @@
 #include <set>
 #include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -21,7 +22,8 @@ using namespace quorvel::test;
 namespace {
 
 constexpr int kCapture = 2;
-constexpr int kBatch = 600; // photos per folder of the cancellation tests
+constexpr int kBatch = 600;  // photos of a batch folder
+constexpr int kMany = 12000; // names of the large folder, twenty for each batch photo
 
 // One header click, or a refresh (column -1), and what follows it: the rows by their first
 // letters, then the flags name, date and capture ascending.
@@ -31,12 +33,12 @@ struct Step {
     QList<int> flags;
 };
 
-// The photo number i of a batch folder is taken at base + (i * 7 mod kBatch) seconds.
+// The file named with number i is photo i mod kBatch, taken at base + (i * 7 mod kBatch) seconds.
 QString BatchName(int i) {
-    return QString("p%1.jpg").arg(i, 3, 10, QChar('0'));
+    return QString("p%1.jpg").arg(i, 5, 10, QChar('0'));
 }
 QString BatchTime(int i, int baseHour, const char* exifOrText) {
-    const int offset = i * 7 % kBatch;
+    const int offset = i % kBatch * 7 % kBatch;
     return QString(exifOrText)
         .arg(baseHour, 2, 10, QChar('0'))
         .arg(offset / 60, 2, 10, QChar('0'))
@@ -112,20 +114,20 @@ class TestCaptureColumn : public QObject {
         h.start();
     }
 
-    void makeBatch(const char* name, int baseHour) {
+    void makeBatch(const char* name, int baseHour, int photos) {
         QVERIFY(QDir().mkdir(m_dir.filePath(name)));
-        for (int i = 0; i < kBatch; ++i)
+        for (int i = 0; i < photos; ++i)
             QVERIFY(WritePhoto(
                 m_dir.filePath(name) + "/" + BatchName(i),
                 {{"Exif.Photo.DateTimeOriginal", BatchTime(i, baseHour, "2020:01:01 %1:%2:%3")}}));
     }
     // Every row shows the time its own file was given.
-    void checkBatchTimes(const MainWindowHarness& h, int baseHour) {
+    void checkBatchTimes(const MainWindowHarness& h, int baseHour, int count) {
         const std::vector<std::string> names = h.names(), times = h.column(kCapture);
-        QCOMPARE(int(names.size()), kBatch);
+        QCOMPARE(int(names.size()), count);
         for (std::size_t r = 0; r < names.size(); ++r)
             QCOMPARE(QString::fromStdString(times[r]),
-                     BatchTime(QString::fromStdString(names[r]).mid(1, 3).toInt(), baseHour,
+                     BatchTime(QString::fromStdString(names[r]).mid(1, 5).toInt(), baseHour,
                                "2020/01/01  %1:%2:%3"));
     }
 
@@ -153,8 +155,16 @@ private slots:
         int year = 2010;
         for (const char* name : {"f", "d", "b", "a", "e", "g", "c"})
             QVERIFY(SetModified(mixed + name + ".jpg", year++));
-        makeBatch("first", 1);
-        makeBatch("second", 2);
+        makeBatch("first", 1, kBatch);
+        // The same photos under more names: reading them all takes long enough to be stopped.
+        QVERIFY(QDir().mkdir(m_dir.filePath("many")));
+        for (int i = 0; i < kMany; ++i)
+            QCOMPARE(
+                link(m_dir.filePath("first/" + BatchName(i % kBatch)).toLocal8Bit().constData(),
+                     m_dir.filePath("many/" + BatchName(i)).toLocal8Bit().constData()),
+                0);
+        // Ten of its names again, photos of another hour.
+        makeBatch("few", 2, 10);
     }
 
     void HeaderMenu_Should_ShowTheColumn_FromItsFirstItem() {
@@ -299,30 +309,30 @@ private slots:
 
     void Rows_Should_GetTheirOwnTimes_When_SortedAndMovedWhileReading() {
         MainWindowHarness h;
-        start(h, "first", true);
+        start(h, "many", true);
         QVERIFY(h.dlg->CaptureTimes()->isReading());
         CNumberingDlg& dlg = *h.dlg;
         ClickColumn(dlg, 0);
         for (int i = 0; i < 40; ++i) {
             dlg.m_listFiles.SetItemState(-1, 0, LVIS_SELECTED);
-            dlg.m_listFiles.SetItemState(i * 13 % kBatch, LVIS_SELECTED, LVIS_SELECTED);
+            dlg.m_listFiles.SetItemState(i * 13 % kMany, LVIS_SELECTED, LVIS_SELECTED);
             h.click(i % 2 ? IDC_UP : IDC_DOWN);
             if (i % 8 == 0)
                 ClickColumn(dlg, 1);
             QTest::qWait(1);
         }
         QTRY_VERIFY_WITH_TIMEOUT(!dlg.CaptureTimes()->isReading(), 60000);
-        checkBatchTimes(h, 1);
+        checkBatchTimes(h, 1, kMany);
     }
 
     void CaptureClick_Should_WaitForTheReading() {
         MainWindowHarness h;
-        start(h, "first", true);
+        start(h, "many", true);
         QVERIFY(h.dlg->CaptureTimes()->isReading());
         ClickColumn(*h.dlg, kCapture);
         QVERIFY(!h.dlg->CaptureTimes()->isReading());
-        checkBatchTimes(h, 1);
-        // Photo i at i * 7 mod 600 seconds: the 600 distinct times, in order.
+        checkBatchTimes(h, 1, kMany);
+        // Twenty names for each of the 600 distinct times, in order.
         const std::vector<std::string> times = h.column(kCapture);
         QVERIFY(std::is_sorted(times.begin(), times.end()));
         QCOMPARE(std::set<std::string>(times.begin(), times.end()).size(), std::size_t(kBatch));
@@ -335,12 +345,12 @@ private slots:
     }
     void Reading_Should_Stop() {
         QFETCH(bool, byListing);
-        OpenWatch watch(m_dir.filePath("first"));
+        OpenWatch watch(m_dir.filePath("many"));
         MainWindowHarness h;
-        start(h, "first", true);
+        start(h, "many", true);
         CNumberingDlg& dlg = *h.dlg;
-        if (byListing) // the same names, other times
-            h.edit(IDC_FOLDER)->setText(QString::fromStdString(folder("second")));
+        if (byListing) // ten of the names, other times
+            h.edit(IDC_FOLDER)->setText(QString::fromStdString(folder("few")));
         else
             dlg.CaptureTimeAction()->trigger();
         const std::set<std::string> before = watch.opened();
@@ -353,14 +363,14 @@ private slots:
         std::erase_if(after, [&](const std::string& name) { return before.contains(name); });
         QVERIFY2(int(after.size()) <= QThread::idealThreadCount(),
                  qPrintable(QString("%1 files opened after the stop").arg(after.size())));
-        QVERIFY2(int(before.size()) < kBatch, "the reading ended before it could be stopped");
+        QVERIFY2(int(before.size()) < kMany, "the reading ended before it could be stopped");
         if (byListing) {
-            checkBatchTimes(h, 2);
+            checkBatchTimes(h, 2, 10);
         } else {
             // Shown again, it reads what it lacks.
             dlg.CaptureTimeAction()->trigger();
             QTRY_VERIFY_WITH_TIMEOUT(!dlg.CaptureTimes()->isReading(), 60000);
-            checkBatchTimes(h, 1);
+            checkBatchTimes(h, 1, kMany);
         }
     }
 };
