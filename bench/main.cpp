@@ -1,6 +1,7 @@
 // quorvel-bench: how fast the window lists, sorts, moves, selects, previews and renames a large
-// folder, and how much memory its rows take, each time compared with a floor measured in the same
-// run on the same machine. Exits non-zero when a case misses its mark.
+// folder, reads its photos' capture times and sorts by them, and how much memory its rows take,
+// each time compared with a floor measured in the same run on the same machine. Exits non-zero
+// when a case misses its mark.
 //
 //   quorvel-bench [case ...]    no case named: every case
 
