@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -185,6 +186,16 @@ private:
     Exiv2::byte* m_map = nullptr;
 };
 
+// Exiv2 0.27 takes its sources and hands its images over in std::auto_ptr, which C++17
+// deprecated; this is the one place that meets it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+std::unique_ptr<Exiv2::Image> OpenImage(std::unique_ptr<Exiv2::BasicIo> source) {
+    return std::unique_ptr<Exiv2::Image>(
+        Exiv2::ImageFactory::open(Exiv2::BasicIo::AutoPtr(source.release())).release());
+}
+#pragma GCC diagnostic pop
+
 // Serialises the registration of namespaces that XMP packets bring along.
 std::mutex g_xmpLock;
 
@@ -262,10 +273,17 @@ CaptureKey ReadCaptureTime(const std::string& path) {
         close(fd);
         return kCaptureNone;
     }
+    // Owns the descriptor from here on, whatever fails.
+    std::unique_ptr<ReadOnlyFile> file;
     try {
-        const Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(
-            Exiv2::BasicIo::AutoPtr(new ReadOnlyFile(fd, std::size_t(info.st_size), path)));
-        if (image.get() == nullptr)
+        file = std::make_unique<ReadOnlyFile>(fd, std::size_t(info.st_size), path);
+    } catch (...) {
+        close(fd);
+        return kCaptureNone;
+    }
+    try {
+        const std::unique_ptr<Exiv2::Image> image = OpenImage(std::move(file));
+        if (image == nullptr)
             return kCaptureNone;
         image->readMetadata();
 
