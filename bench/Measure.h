@@ -39,12 +39,19 @@ long ResidentBytes();
 // /proc/loadavg's first three figures.
 std::string LoadAverage();
 
+// Which clock a ratio is taken on. Work spread over threads counts on the wall clock: the CPU
+// clock adds up every thread's time.
+enum class Clock { Cpu, Wall };
+
 // Prints one line per case and remembers whether every case met its mark.
 class Report {
 public:
-    // "name: case=…ms floor=…ms ratio=X.XX" on the CPU clock; the mark is met when
-    // ratio <= limit. The wall-clock figures go to stderr beside it.
-    void ratio(const std::string& name, const Best& caseTime, const Best& floorTime, double limit);
+    // "name: case=…ms floor=…ms ratio=X.XX" on the given clock; the mark is met when
+    // ratio <= limit. The other clock's figures go to stderr beside it.
+    void ratio(const std::string& name, const Best& caseTime, const Best& floorTime, double limit,
+               Clock clock = Clock::Cpu);
+    // "name: stall=…ms"; the mark is met when the milliseconds are <= limit.
+    void stall(const std::string& name, double ms, double limit);
     // "name: bytes=N"; the mark is met when bytes <= limit.
     void bytes(const std::string& name, long bytes, long limit);
     // A case that could not be measured, or whose result was wrong: it misses its mark.

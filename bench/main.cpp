@@ -1,11 +1,13 @@
 // quorvel-bench: how fast the window lists, sorts, moves, selects, previews and renames a large
-// folder, and how much memory its rows take, each time compared with a floor measured in the same
-// run on the same machine. Exits non-zero when a case misses its mark.
+// folder, reads its photos' capture times and sorts by them, and how much memory its rows take,
+// each time compared with a floor measured in the same run on the same machine. Exits non-zero
+// when a case misses its mark.
 //
 //   quorvel-bench [case ...]    no case named: every case
 
 #include "BenchData.h"
 #include "BenchWindow.h"
+#include "CaptureCases.h"
 #include "Cases.h"
 #include "Measure.h"
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <optional>
 
 using namespace quorvel::bench;
 
@@ -32,6 +35,12 @@ constexpr long kRowBytesMark = 160;
 constexpr double kRenameMark = 1.3;
 constexpr double kPreviewMark = 0.25;
 constexpr double kClickMark = 0.1;
+constexpr std::size_t kCaptureFiles = 10000;
+constexpr std::size_t kStallFiles = 100000;
+constexpr double kCaptureMark = 0.65; // wall clock, two cores
+constexpr double kCaptureSortMark = 0.05;
+constexpr double kStallMarkMs = 100;
+constexpr long kCaptureRowBytesMark = kRowBytesMark + 16;
 
 struct Case {
     const char* name;
@@ -59,11 +68,24 @@ int main(int argc, char* argv[]) {
                names,
                kRepetitions};
     Best listingFloor;
+    const std::string captures = scratch.path() + "/captures";
+    const std::string manyCaptures = scratch.path() + "/captures-100k";
+    const std::vector<std::string> captureNames = PhotoNames(kCaptureFiles, 5);
+    std::optional<CaptureTimings> capture; // of capture-10k, for capture-sort-10k
+    const auto captureTimings = [&]() -> const CaptureTimings& {
+        if (!capture)
+            capture = CaptureCase(w, captures, captureNames);
+        return *capture;
+    };
 
     // In this order: rows-memory first, while the heap holds nothing of earlier cases.
     const Case cases[] = {
         {"rows-memory",
          [&](const char* name, Report& r) { r.bytes(name, RowsMemoryBytes(w), kRowBytesMark); }},
+        {"rows-memory-capture",
+         [&](const char* name, Report& r) {
+             r.bytes(name, CaptureRowsMemoryBytes(w), kCaptureRowBytesMark);
+         }},
         {"list-100k", [&](const char* name,
                           Report& r) { r.ratio(name, ListCaseTime(w), listingFloor, kListMark); }},
         {"sort-name-100k",
@@ -96,6 +118,20 @@ int main(int argc, char* argv[]) {
          [&](const char* name, Report& r) {
              r.ratio(name, SelectAllCaseTime(w), listingFloor, kClickMark);
          }},
+        {"capture-10k",
+         [&](const char* name, Report& r) {
+             const CaptureTimings& t = captureTimings();
+             r.ratio(name, t.readTime, t.floorTime, kCaptureMark, Clock::Wall);
+         }},
+        {"capture-sort-10k",
+         [&](const char* name, Report& r) {
+             const CaptureTimings& t = captureTimings();
+             r.ratio(name, t.sortTime, t.floorTime, kCaptureSortMark);
+         }},
+        {"capture-stall-100k",
+         [&](const char* name, Report& r) {
+             r.stall(name, CaptureStallMs(w, manyCaptures, kStallFiles), kStallMarkMs);
+         }},
     };
     const std::vector<std::string> wanted(argv + 1, argv + argc);
     for (const std::string& name : wanted) {
@@ -123,6 +159,21 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "quorvel-bench: %s\n", error.c_str());
         return 2;
     }
+    const double photosMs = MillisecondsOf([&] {
+        error = MakeFolderOfPhotos(captures, captureNames);
+        // The large folder's photos: ten names for each of the small one's files.
+        std::vector<std::string> sources;
+        for (std::size_t i = 0; i < kStallFiles; ++i)
+            sources.push_back(captureNames[i % kCaptureFiles]);
+        if (error.empty())
+            error = LinkFolderOfFiles(manyCaptures, captures, sources, PhotoNames(kStallFiles, 6));
+    });
+    if (!error.empty()) {
+        std::fprintf(stderr, "quorvel-bench: %s\n", error.c_str());
+        return 2;
+    }
+    std::fprintf(stderr, "# made %zu photos and %zu names for them in %.1fs\n", kCaptureFiles,
+                 kStallFiles, photosMs / 1000);
     WriteStartSettings(w.iniPath, startFolder);
     std::fprintf(stderr, "# load average before: %s\n", LoadAverage().c_str());
 

@@ -72,6 +72,7 @@ void CNumberingDlg::ListFolder(std::string folder, int reportErrors, int clearPr
     }
     m_bNameAscending = 0;
     m_bDateAscending = 1;
+    m_bCaptureAscending = 1;
     m_bListValid = 1;
     m_listFiles.EnableWindow(true);
     if (clearPrefix) {
@@ -79,6 +80,8 @@ void CNumberingDlg::ListFolder(std::string folder, int reportErrors, int clearPr
         UpdateData(false);
     }
     m_listFiles.SetTextColor(kFileColor);
+    m_strListedFolder = std::move(folder);
+    ReadCaptureTimes();
 }
 
 void CNumberingDlg::ShowMissingRows(const char* firstRow, int clearPrefix, bool deleteAll) {

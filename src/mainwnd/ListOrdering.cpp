@@ -1,11 +1,28 @@
 #include "mainwnd/NumberingDlg.h"
 
+#include "mainwnd/CaptureTimeLoader.h"
 #include "mainwnd/SortKey.h"
+#include "platform/WaitCursor.h"
+
+#include <algorithm>
 
 namespace quorvel {
 
-std::vector<std::uint32_t> SortOrder(const std::vector<ListRow>& rows, int column,
-                                     bool ascending) {
+namespace {
+
+// The capture times as sort keys, in row order. Compared as numbers they order as the byte
+// comparison orders their fixed-width texts with every sub-second digit written out; an empty
+// cell sorts first.
+std::vector<std::int64_t> CaptureSortKeys(const FileListModel& model) {
+    std::vector<std::int64_t> keys(std::size_t(model.count()));
+    for (int r = 0; r < model.count(); ++r)
+        keys[std::size_t(r)] = std::max(model.captureKey(r), kCaptureNone);
+    return keys;
+}
+
+} // namespace
+
+std::vector<std::uint32_t> SortOrder(const std::vector<ListRow>& rows, int column, bool ascending) {
     // Every key is made once, before any row moves; the comparison then only compares bytes.
     std::vector<std::string> keys;
     keys.reserve(rows.size());
@@ -23,21 +40,27 @@ void CNumberingDlg::StampItemIndexes() {
 void CNumberingDlg::SortRows(int column, bool ascending) {
     if (m_listFiles.GetItemCount() == 0)
         return;
-    m_listFiles.ApplyOrder(SortOrder(m_listFiles.Model()->rows(), column, ascending));
+    const FileListModel& model = *m_listFiles.Model();
+    m_listFiles.ApplyOrder(column == 2 ? SortedOrder(CaptureSortKeys(model), ascending)
+                                       : SortOrder(model.rows(), column, ascending));
 }
 
 void CNumberingDlg::OnColumnClick(Message& msg) {
-    StampItemIndexes();
     const int column = msg.subItem;
-    const std::int32_t ascending = column == 0 ? m_bNameAscending : m_bDateAscending;
-    SortRows(column, ascending != 0);
-    if (column == 0) {
-        m_bNameAscending = m_bNameAscending == 0 ? 1 : 0;
-        m_bDateAscending = 1;
-    } else {
-        m_bDateAscending = m_bDateAscending == 0 ? 1 : 0;
-        m_bNameAscending = 1;
+    if (column == 2) {
+        // The sort must see every key: it waits for the reading still going.
+        const WaitCursor wait;
+        m_captureTimes->finish();
     }
+    StampItemIndexes();
+    // Each column's own direction flips; the other columns start ascending next time.
+    std::int32_t* const flags[] = {&m_bNameAscending, &m_bDateAscending, &m_bCaptureAscending};
+    std::int32_t& own = *flags[column == 0 ? 0 : column == 2 ? 2 : 1];
+    SortRows(column, own != 0);
+    const std::int32_t next = own == 0 ? 1 : 0;
+    for (std::int32_t* flag : flags)
+        *flag = 1;
+    own = next;
     msg.result = 0;
 }
 

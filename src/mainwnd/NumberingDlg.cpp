@@ -92,6 +92,7 @@ bool CNumberingDlg::OnInitDialog() {
     UpdateData(false);
     m_listFiles.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 150);
     m_listFiles.InsertColumn(1, "更新日時", LVCFMT_LEFT, 110);
+    SetupCaptureColumn();
     m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     ListFolder(m_strFolder, 1, 1);
     return true;
@@ -104,6 +105,7 @@ void CNumberingDlg::LoadSettings() {
     m_strStartNumber = saved.startNumber;
     m_strFilter = saved.filter;
     m_bLowerExt = saved.lowerExt;
+    m_nShowCaptureTime = saved.showCaptureTime;
 
     // The folder probe. One trailing separator goes; the root keeps its only one.
     if (m_strFolder.size() > 1 && m_strFolder.back() == '/')
@@ -127,6 +129,7 @@ void CNumberingDlg::OnDestroy() {
     toSave.startNumber = unlessChanged(m_loaded.startNumber, m_strStartNumber);
     toSave.filter = unlessChanged(m_loaded.filter, m_strFilter);
     toSave.lowerExt = m_bLowerExt;
+    toSave.showCaptureTime = m_nShowCaptureTime;
     SaveSettings(m_settingsPath, toSave);
 }
 

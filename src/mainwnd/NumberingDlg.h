@@ -7,6 +7,7 @@
 #include <QIcon>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -14,6 +15,7 @@ class QMenu;
 
 namespace quorvel {
 
+class CaptureTimeLoader;
 class IFolderChooser;
 class IMessageBox;
 class RenameSystem;
@@ -45,6 +47,10 @@ public:
     std::int32_t m_bDateAscending = 1;
     std::int32_t m_bNameAscending = 0;
     QIcon m_hIcon;
+    // Column 2, the capture time: the direction of its next click (ascending first), and whether
+    // it is shown, absent until the user first shows or hides it.
+    std::int32_t m_bCaptureAscending = 1;
+    std::optional<int> m_nShowCaptureTime;
 
     // Handlers, routed by the command table.
     void OnSysCommand(unsigned id, long param);
@@ -68,6 +74,11 @@ public:
     void ShowSystemError(int code);
     void ShowNoSelectionMessage();
     void StampItemIndexes();
+    // The capture-time column's menu item, checked while the column is shown.
+    void OnShowCaptureTime(bool show);
+
+    QAction* CaptureTimeAction() const { return m_captureAction; }
+    CaptureTimeLoader* CaptureTimes() const { return m_captureTimes; }
 
     QMenu* SystemMenu() const { return m_systemMenu; }
     // "元に戻す(&U)" in the context menu, Ctrl+Z in the window; disabled with nothing to undo.
@@ -85,6 +96,11 @@ private:
     void LoadSettings();
     void ShowMissingRows(const char* firstRow, int clearPrefix, bool deleteAll);
     void SortRows(int column, bool ascending);
+    void SetupCaptureColumn();
+    // Starts reading the capture times the list lacks, when the column is shown and the list
+    // holds files; the rows in view first.
+    void ReadCaptureTimes();
+    void PrioritizeVisibleCaptureTimes();
     int Box(const char* text, const char* caption, unsigned style);
     int Box(const char* text, const char* caption, unsigned style, const std::string& details);
     void AddSystemMenuItems();
@@ -98,6 +114,9 @@ private:
     DialogServices m_services;
     QMenu* m_systemMenu = nullptr;
     QAction* m_undoAction = nullptr;
+    QAction* m_captureAction = nullptr;
+    CaptureTimeLoader* m_captureTimes = nullptr;
+    std::string m_strListedFolder; // whose files the rows are
 };
 
 // The order that sorts rows by one column's text, ascending or not; every key is made once,

@@ -6,6 +6,7 @@
 #include <array>
 #include <compare>
 #include <cstring>
+#include <numeric>
 
 namespace quorvel {
 
@@ -152,6 +153,19 @@ std::vector<std::uint32_t> SortedOrder(const std::vector<std::string>& keys, boo
     }
     std::vector<std::uint32_t> order(entries.size());
     std::ranges::transform(entries, order.begin(), &Entry::row);
+    return order;
+}
+
+std::vector<std::uint32_t> SortedOrder(const std::vector<std::int64_t>& keys, bool ascending) {
+    std::vector<std::uint32_t> order(keys.size());
+    std::iota(order.begin(), order.end(), 0u);
+    if (ascending) {
+        std::ranges::stable_sort(
+            order, [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+    } else {
+        std::ranges::stable_sort(
+            order, [&keys](std::uint32_t a, std::uint32_t b) { return keys[b] < keys[a]; });
+    }
     return order;
 }
 

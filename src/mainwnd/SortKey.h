@@ -45,4 +45,8 @@ private:
 // rows with equal keys keep their relative order in both directions.
 std::vector<std::uint32_t> SortedOrder(const std::vector<std::string>& keys, bool ascending);
 
+// The same for numeric keys, smallest first when ascending; rows with equal keys keep their
+// relative order in both directions.
+std::vector<std::uint32_t> SortedOrder(const std::vector<std::int64_t>& keys, bool ascending);
+
 } // namespace quorvel

@@ -22,6 +22,9 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     const ListRow& r = m_rows[std::size_t(index.row())];
     switch (role) {
     case Qt::DisplayRole:
+        // The capture time's text is made only for the cells painted.
+        if (index.column() == 2)
+            return QString::fromStdString(CaptureTimeText(captureKey(index.row())));
         return QString::fromUtf8(index.column() == 0 ? r.name : r.time);
     case Qt::ForegroundRole:
         return QColor(int(m_textColor & 0xFF), int((m_textColor >> 8) & 0xFF),
@@ -91,6 +94,11 @@ void FileListModel::replaceRows(std::vector<ListRow> rows) {
     beginResetModel();
     m_rows = std::move(rows);
     m_rows.shrink_to_fit();
+    m_serials = std::uint32_t(m_rows.size());
+    for (std::uint32_t i = 0; i < m_serials; ++i)
+        m_rows[i].serial = i;
+    m_captureKeys = {};
+    ++m_listing;
     endResetModel();
 }
 
@@ -168,6 +176,33 @@ void FileListModel::setTextColor(ColorRef color) {
     m_textColor = color;
     if (!m_rows.empty())
         emit dataChanged(index(0, 0), index(count() - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+CaptureKey FileListModel::captureKey(int r) const {
+    const std::uint32_t serial = m_rows[std::size_t(r)].serial;
+    return serial < m_captureKeys.size() ? m_captureKeys[serial] : kCaptureNotRead;
+}
+
+std::vector<std::uint32_t> FileListModel::unreadSerials() const {
+    std::vector<std::uint32_t> serials;
+    for (const ListRow& row : m_rows)
+        if (row.serial < m_serials &&
+            (m_captureKeys.empty() || m_captureKeys[row.serial] == kCaptureNotRead))
+            serials.push_back(row.serial);
+    return serials;
+}
+
+void FileListModel::setCaptureKeys(std::uint64_t listing, std::span<const CaptureResult> results) {
+    if (listing != m_listing || results.empty())
+        return;
+    if (m_captureKeys.empty())
+        m_captureKeys.assign(m_serials, kCaptureNotRead);
+    for (const CaptureResult& result : results)
+        if (result.serial < m_serials)
+            m_captureKeys[result.serial] = result.key;
+    // One signal for the whole column: the view repaints only the cells it shows.
+    if (!m_rows.empty() && columnCount() > 2)
+        emit dataChanged(index(0, 2), index(count() - 1, 2), {Qt::DisplayRole});
 }
 
 void FileListModel::emitRowChanged(int r) {

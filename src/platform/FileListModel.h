@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/CaptureTime.h"
 #include "platform/WindowTypes.h"
 
 #include <QAbstractTableModel>
@@ -15,9 +16,14 @@ namespace quorvel {
 // One row of the report list: the two column texts as raw bytes, the sort scratch value and the
 // selection/focus bits. Rows carry their own state, so a sort or a move takes it along.
 struct ListRow {
+    static constexpr std::uint32_t kNoSerial = 0xFFFFFFFFu;
+
     std::string name; // column 0
     std::string time; // column 1
     std::uint32_t itemData = 0;
+    // The row's place in the listing that made it, whatever moved it since: what finds the row's
+    // capture time (column 2), which arrives while rows are sorted and moved.
+    std::uint32_t serial = kNoSerial;
     std::uint8_t state = 0; // LVIS_SELECTED | LVIS_FOCUSED
 };
 
@@ -45,7 +51,8 @@ public:
     bool setItemData(int r, std::uint32_t data);
     bool removeRow(int r);
     void clear();
-    // The whole list in one reset: listing a folder must not signal per row.
+    // The whole list in one reset: listing a folder must not signal per row. The rows become a
+    // new listing: serials 0, 1, ... in this order, no capture time read.
     void replaceRows(std::vector<ListRow> rows);
     // New row i is old row order[i]; order is a permutation of all rows.
     void reorder(std::span<const std::uint32_t> order);
@@ -60,10 +67,27 @@ public:
     void setTextColor(ColorRef color);
     ColorRef textColor() const { return m_textColor; }
 
+    // Column 2. Kept beside the rows, by serial, and only once a reading has begun: a list that
+    // never shows the column pays nothing for it.
+    CaptureKey captureKey(int r) const;
+    // Counts the listings, so that a result can tell whether its rows are still those listed.
+    std::uint64_t listing() const { return m_listing; }
+    // Every serial of the current listing whose capture time is not read yet, in row order.
+    std::vector<std::uint32_t> unreadSerials() const;
+    struct CaptureResult {
+        std::uint32_t serial;
+        CaptureKey key;
+    };
+    // Results of an older listing are dropped.
+    void setCaptureKeys(std::uint64_t listing, std::span<const CaptureResult> results);
+
 private:
     void emitRowChanged(int r);
 
     std::vector<ListRow> m_rows;
+    std::vector<CaptureKey> m_captureKeys; // by serial; empty until a reading begins
+    std::uint32_t m_serials = 0;           // in the current listing
+    std::uint64_t m_listing = 0;
     QStringList m_headings;
     ColorRef m_textColor = 0;
 };

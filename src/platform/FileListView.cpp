@@ -4,7 +4,9 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -58,11 +60,25 @@ FileListView::FileListView(QWidget* parent) : QTableView(parent) {
     horizontalHeader()->setStretchLastSection(false);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileListView::columnClicked);
+    m_headerMenu = new QMenu(this);
+    horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(horizontalHeader(), &QHeaderView::customContextMenuRequested, this,
+            [this](const QPoint& pos) {
+                if (!m_headerMenu->isEmpty())
+                    m_headerMenu->exec(horizontalHeader()->viewport()->mapToGlobal(pos));
+            });
 }
 
 void FileListView::setListModel(FileListModel* model) {
     m_model = model;
     setModel(model);
+}
+
+void FileListView::revealColumn(int column) {
+    showColumn(column);
+    // The scroll range follows the new width only once the geometry is brought up to date.
+    updateGeometries();
+    horizontalScrollBar()->setValue(horizontalHeader()->sectionPosition(column));
 }
 
 void FileListView::setFocusRow(int row) {

@@ -2,6 +2,8 @@
 
 #include <QTableView>
 
+class QMenu;
+
 namespace quorvel {
 
 class FileListModel;
@@ -16,6 +18,11 @@ public:
 
     void setListModel(FileListModel* model);
     FileListModel* listModel() const { return m_model; }
+    // Opened by a right click on the header, where a list offers its columns; empty until the
+    // dialog gives it items.
+    QMenu* headerMenu() const { return m_headerMenu; }
+    // Shows the column and scrolls it into view.
+    void revealColumn(int column);
 
 signals:
     // After the list has handled a left click (the list's click notification).
@@ -38,6 +45,7 @@ private:
     int pageRows() const;
 
     FileListModel* m_model = nullptr;
+    QMenu* m_headerMenu = nullptr;
     int m_anchor = -1;
     bool m_pressed = false;
 };

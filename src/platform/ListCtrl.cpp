@@ -34,6 +34,8 @@ std::string CListCtrl::GetItemText(int row, int column) const {
     if (row < 0 || row >= m_model->count())
         return {};
     const ListRow& r = m_model->row(row);
+    if (column == 2)
+        return CaptureTimeText(m_model->captureKey(row));
     return column == 0 ? r.name : column == 1 ? r.time : std::string();
 }
 

@@ -18,6 +18,12 @@ SavedSettings LoadSettings(const std::string& iniPath, const std::string& workin
     s.filter = text(settingkeys::kFilter, kDefaultFilter);
     s.lowerExt =
         doc.ReadInt(settingkeys::kLowerExt.section, settingkeys::kLowerExt.key, kDefaultLowerExt);
+    const auto optionalInt = [&doc](const SettingKey& k) -> std::optional<int> {
+        if (!doc.Value(k.section, k.key))
+            return std::nullopt;
+        return doc.ReadInt(k.section, k.key, 0);
+    };
+    s.showCaptureTime = optionalInt(settingkeys::kShowCaptureTime);
     return s;
 }
 
@@ -25,14 +31,16 @@ bool SaveSettings(const std::string& iniPath, const SavedSettings& s) {
     const auto entry = [](const SettingKey& k, std::string value) {
         return ProfileEntry{std::string(k.section), std::string(k.key), std::move(value)};
     };
-    return WriteProfileValues(iniPath,
-                              {
-                                  entry(settingkeys::kVersion, std::to_string(kSettingsVersion)),
-                                  entry(settingkeys::kFolder, s.folder),
-                                  entry(settingkeys::kStartNumber, s.startNumber),
-                                  entry(settingkeys::kFilter, s.filter),
-                                  entry(settingkeys::kLowerExt, std::to_string(s.lowerExt)),
-                              });
+    std::vector<ProfileEntry> entries{
+        entry(settingkeys::kVersion, std::to_string(kSettingsVersion)),
+        entry(settingkeys::kFolder, s.folder),
+        entry(settingkeys::kStartNumber, s.startNumber),
+        entry(settingkeys::kFilter, s.filter),
+        entry(settingkeys::kLowerExt, std::to_string(s.lowerExt)),
+    };
+    if (s.showCaptureTime)
+        entries.push_back(entry(settingkeys::kShowCaptureTime, std::to_string(*s.showCaptureTime)));
+    return WriteProfileValues(iniPath, entries);
 }
 
 } // namespace quorvel

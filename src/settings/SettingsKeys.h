@@ -2,6 +2,7 @@
 
 // Every key of Qorv.ini with its default, in the one place they are spelled.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,8 @@ inline constexpr SettingKey kFolder{"Data", "Folder"};
 inline constexpr SettingKey kStartNumber{"Data", "StartNumber"};
 inline constexpr SettingKey kFilter{"Data", "Kaku"};
 inline constexpr SettingKey kLowerExt{"Config", "SmallCheck"};
+// Keys of features a user may never touch: read when present, written only once set.
+inline constexpr SettingKey kShowCaptureTime{"Config", "ShowCaptureTime"};
 } // namespace settingkeys
 
 // Written on every save; never read back.
@@ -32,12 +35,16 @@ struct SavedSettings {
     std::string folder, startNumber, filter;
     // Kept as stored: only exactly 1 lowers extensions, so 5 must survive a run unchanged.
     int lowerExt = kDefaultLowerExt;
+    // Absent until the user has shown or hidden the column: a file that never had the key gets
+    // none. Any value but 0 shows it; the value is kept as stored.
+    std::optional<int> showCaptureTime;
 };
 
 // Reads the file once; a missing file, section or key gives that key's default.
 SavedSettings LoadSettings(const std::string& iniPath, const std::string& workingDirectory);
 
-// Writes the version and the four values in one atomic replacement of the file.
+// Writes the version, the four values and the optional ones that are set, in one atomic
+// replacement of the file.
 bool SaveSettings(const std::string& iniPath, const SavedSettings& s);
 
 } // namespace quorvel
