@@ -89,6 +89,8 @@ bool CNumberingDlg::OnInitDialog() {
     AddSystemMenuItems();
     setWindowIcon(m_hIcon);
     LoadSettings();
+    AddThumbnailItem();
+    AddListMoves();
     UpdateData(false);
     m_listFiles.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 150);
     m_listFiles.InsertColumn(1, "更新日時", LVCFMT_LEFT, 110);
@@ -104,6 +106,7 @@ void CNumberingDlg::LoadSettings() {
     m_strStartNumber = saved.startNumber;
     m_strFilter = saved.filter;
     m_bLowerExt = saved.lowerExt;
+    m_nShowThumbnails = saved.showThumbnails;
 
     // The folder probe. One trailing separator goes; the root keeps its only one.
     if (m_strFolder.size() > 1 && m_strFolder.back() == '/')
@@ -114,8 +117,8 @@ void CNumberingDlg::LoadSettings() {
 
 void CNumberingDlg::OnDestroy() {
     UpdateData(true);
-    SaveSettings(m_settingsPath,
-                 SavedSettings{m_strFolder, m_strStartNumber, m_strFilter, m_bLowerExt});
+    SaveSettings(m_settingsPath, SavedSettings{m_strFolder, m_strStartNumber, m_strFilter,
+                                               m_bLowerExt, m_nShowThumbnails});
 }
 
 void CNumberingDlg::AddSystemMenuItems() {

@@ -2,6 +2,7 @@
 
 // Every key of Qorv.ini with its default, in the one place they are spelled.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,7 @@ inline constexpr SettingKey kFolder{"Data", "Folder"};
 inline constexpr SettingKey kStartNumber{"Data", "StartNumber"};
 inline constexpr SettingKey kFilter{"Data", "Kaku"};
 inline constexpr SettingKey kLowerExt{"Config", "SmallCheck"};
+inline constexpr SettingKey kShowThumbnails{"Config", "ShowThumbnails"};
 } // namespace settingkeys
 
 // Written on every save; never read back.
@@ -27,17 +29,21 @@ inline constexpr int kSettingsVersion = 21;
 inline constexpr std::string_view kDefaultStartNumber = "001";
 inline constexpr std::string_view kDefaultFilter = "*.*";
 inline constexpr int kDefaultLowerExt = 1;
+inline constexpr int kDefaultShowThumbnails = 1;
 
 struct SavedSettings {
     std::string folder, startNumber, filter;
     // Kept as stored: only exactly 1 lowers extensions, so 5 must survive a run unchanged.
     int lowerExt = kDefaultLowerExt;
+    // Only once the user has switched them: written when set, and set when the file has it.
+    std::optional<int> showThumbnails;
 };
 
 // Reads the file once; a missing file, section or key gives that key's default.
 SavedSettings LoadSettings(const std::string& iniPath, const std::string& workingDirectory);
 
-// Writes the version and the four values in one atomic replacement of the file.
+// Writes the version, the four values and the optional ones that are set in one atomic
+// replacement of the file.
 bool SaveSettings(const std::string& iniPath, const SavedSettings& s);
 
 } // namespace quorvel
