@@ -83,20 +83,21 @@ void ThumbnailCache::Save(std::string_view folder, const ThumbnailStamp& file,
     const std::string dir = m_root + "/" + std::string(folder);
     if (!MakePrivateFolders(dir))
         return;
+    // 8 bits per channel with alpha, the form the cache's entries take. The keys go on the
+    // image: the writer's own text setting splits a key at its first colon.
+    QImage entry = t.picture.convertToFormat(QImage::Format_ARGB32);
+    entry.setText(QLatin1String(kUriKey), QString::fromStdString(file.uri));
+    entry.setText(QLatin1String(kMTimeKey), QString::number(file.mtime));
+    entry.setText(QLatin1String(kSizeKey), QString::number(file.size));
+    if (t.pixelSize.isValid()) {
+        entry.setText(QLatin1String(kWidthKey), QString::number(t.pixelSize.width()));
+        entry.setText(QLatin1String(kHeightKey), QString::number(t.pixelSize.height()));
+    }
+    entry.setText(QStringLiteral("Software"), QStringLiteral("Quorvel"));
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    writer.setText(QLatin1String(kUriKey), QString::fromStdString(file.uri));
-    writer.setText(QLatin1String(kMTimeKey), QString::number(file.mtime));
-    writer.setText(QLatin1String(kSizeKey), QString::number(file.size));
-    if (t.pixelSize.isValid()) {
-        writer.setText(QLatin1String(kWidthKey), QString::number(t.pixelSize.width()));
-        writer.setText(QLatin1String(kHeightKey), QString::number(t.pixelSize.height()));
-    }
-    writer.setText(QStringLiteral("Software"), QStringLiteral("Quorvel"));
-    // 8 bits per channel with alpha, the form the cache's entries take.
-    if (!writer.write(t.picture.convertToFormat(QImage::Format_ARGB32)))
+    if (!QImageWriter(&buffer, "png").write(entry))
         return;
     ReplaceFileAtomically(dir + "/" + ThumbnailFileName(file.uri),
                           std::string_view(bytes.constData(), std::size_t(bytes.size())), 0600);

@@ -51,20 +51,22 @@ Thumbnail LoadThumbnail(const ThumbnailCache& cache, const std::string& path) {
                 entry->pixelSize = ImagePixelSize(file.fd(), path, kind);
             return *entry;
         }
-        if (cache.HasFailed(stamp))
-            return {};
     }
-    Thumbnail decoded = DecodeThumbnail(file.fd(), path, kind, kThumbnailBox);
-    if (!cached)
-        return decoded;
+    const bool failedBefore = cached && cache.HasFailed(stamp);
+    Thumbnail decoded =
+        failedBefore ? Thumbnail{} : DecodeThumbnail(file.fd(), path, kind, kThumbnailBox);
     if (!decoded.picture.isNull()) {
-        cache.SaveLarge(stamp, decoded);
+        if (cached)
+            cache.SaveLarge(stamp, decoded);
         return decoded;
     }
-    // Another program's decoder may have managed what ours could not.
+    if (!cached)
+        return {};
+    // Another program's decoder may have managed what ours cannot.
     if (std::optional<Thumbnail> entry = cache.FindNormal(stamp))
         return *entry;
-    cache.SaveFailure(stamp);
+    if (!failedBefore)
+        cache.SaveFailure(stamp);
     return {};
 }
 

@@ -7,7 +7,6 @@
 
 #include <QEvent>
 #include <QHelpEvent>
-#include <QHoverEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -20,6 +19,8 @@ ThumbnailToolTip::ThumbnailToolTip(FileListView* view, std::function<std::string
     : QObject(view), m_view(view), m_folderOfRows(std::move(folderOfRows)) {
     m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
+    // The tooltip goes as soon as the pointer leaves its row, button held or not.
+    m_view->viewport()->setMouseTracking(true);
     FileListModel* model = m_view->listModel();
     connect(model, &QAbstractItemModel::modelReset, this, [this] {
         hide();
@@ -62,18 +63,14 @@ bool ThumbnailToolTip::eventFilter(QObject* watched, QEvent* event) {
         hide();
         break;
     case QEvent::MouseMove:
-    case QEvent::HoverMove:
         if (onViewport) {
-            m_pointer = event->type() == QEvent::MouseMove
-                            ? static_cast<QMouseEvent*>(event)->position().toPoint()
-                            : static_cast<QHoverEvent*>(event)->position().toPoint();
+            m_pointer = static_cast<QMouseEvent*>(event)->position().toPoint();
             const std::string path = imageAt(m_pointer);
             if (path != m_wanted && path != m_shown)
                 hide();
         }
         break;
     case QEvent::Leave:
-    case QEvent::HoverLeave:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
