@@ -8,6 +8,7 @@
 #include "BenchWindow.h"
 #include "Cases.h"
 #include "Measure.h"
+#include "ThumbnailCases.h"
 
 #include "res/resource.h"
 
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 using namespace quorvel::bench;
@@ -32,6 +34,9 @@ constexpr long kRowBytesMark = 160;
 constexpr double kRenameMark = 1.3;
 constexpr double kPreviewMark = 0.25;
 constexpr double kClickMark = 0.1;
+constexpr double kDropMark = 0.02;
+constexpr double kThumbnailMark = 0.25;
+constexpr double kCachedThumbnailMs = 5;
 
 struct Case {
     const char* name;
@@ -51,6 +56,8 @@ int main(int argc, char* argv[]) {
         std::perror("quorvel-bench: cannot make a temporary folder");
         return 2;
     }
+    // Thumbnails go into a cache of the run's own, never the user's.
+    setenv("XDG_CACHE_HOME", (scratch.path() + "/cache").c_str(), 1);
     std::vector<std::string> names = PhotoNames(kPhotoFiles, 6);
     Workload w{scratch.path(),
                scratch.path() + "/Qorv.ini",
@@ -91,6 +98,17 @@ int main(int argc, char* argv[]) {
         {"move-down-100k",
          [&](const char* name, Report& r) {
              r.ratio(name, MoveCaseTime(w, quorvel::IDC_DOWN), listingFloor, kClickMark);
+         }},
+        {"drop-100k", [&](const char* name,
+                          Report& r) { r.ratio(name, DropCaseTime(w), listingFloor, kDropMark); }},
+        {"thumbnail-jpeg",
+         [&](const char* name, Report& r) {
+             const Timing t = ThumbnailDecodeCase(w);
+             r.ratio(name, t.caseTime, t.floorTime, kThumbnailMark);
+         }},
+        {"thumbnail-cached",
+         [&](const char* name, Report& r) {
+             r.time(name, CachedThumbnailCase(w), kCachedThumbnailMs);
          }},
         {"select-all-100k",
          [&](const char* name, Report& r) {
