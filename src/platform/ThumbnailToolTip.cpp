@@ -6,6 +6,7 @@
 #include "platform/WorkingDirectory.h"
 
 #include <QEvent>
+#include <QFrame>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -103,7 +104,9 @@ void ThumbnailToolTip::show(const std::string& path, const Thumbnail& thumbnail)
         return;
     if (!m_tip) {
         // A window of the tooltip kind, in the tooltip's colours and font.
-        m_tip = new QWidget(m_view, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+        auto* frame = new QFrame(m_view, Qt::ToolTip | Qt::BypassGraphicsProxyWidget);
+        frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+        m_tip = frame;
         m_tip->setObjectName(QStringLiteral("thumbnailTip"));
         m_tip->setPalette(QToolTip::palette());
         m_tip->setFont(QToolTip::font());

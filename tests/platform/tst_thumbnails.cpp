@@ -28,9 +28,18 @@ QImage Filled(int width, int height, QColor colour) {
     return image;
 }
 
-// Near enough for a colour that went through JPEG.
-bool Looks(const QImage& image, QColor colour) {
-    const QColor c = image.pixelColor(image.width() / 2, image.height() / 2);
+// The left half in one colour, the right half in another.
+QImage Halves(int width, int height, QColor left, QColor right) {
+    QImage image = Filled(width, height, right);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width / 2; ++x)
+            image.setPixelColor(x, y, left);
+    return image;
+}
+
+// Near enough for a colour that went through JPEG, at a point given in fractions of the size.
+bool Looks(const QImage& image, QColor colour, double fx = 0.5, double fy = 0.5) {
+    const QColor c = image.pixelColor(int(image.width() * fx), int(image.height() * fy));
     return std::abs(c.red() - colour.red()) < 40 && std::abs(c.green() - colour.green()) < 40 &&
            std::abs(c.blue() - colour.blue()) < 40;
 }
@@ -60,7 +69,16 @@ void WriteEntry(const QString& entry, QImage picture, const Keys& keys) {
     QVERIFY(picture.save(entry, "png"));
 }
 
-enum class Entry { Fresh, OtherMTime, OtherSize, OtherUri, NoMTime, NoSize };
+enum class Entry {
+    Fresh,
+    NoSize,
+    StatedSize,
+    StatedSizeUnturned,
+    OtherMTime,
+    OtherSize,
+    OtherUri,
+    NoMTime
+};
 
 } // namespace
 
@@ -195,16 +213,23 @@ private slots:
     void load_Should_UseAnEntryOnlyWhileItStandsForTheFile_data() {
         QTest::addColumn<Entry>("entry");
         QTest::addColumn<bool>("used");
-        QTest::newRow("made by a file manager for this file") << Entry::Fresh << true;
-        QTest::newRow("without the optional size") << Entry::NoSize << true;
-        QTest::newRow("file changed since: other mtime") << Entry::OtherMTime << false;
-        QTest::newRow("file changed since: other size") << Entry::OtherSize << false;
-        QTest::newRow("for another file") << Entry::OtherUri << false;
-        QTest::newRow("without an mtime") << Entry::NoMTime << false;
+        QTest::addColumn<QSize>("pixels");
+        const QSize file(600, 400);
+        QTest::newRow("made by a file manager for this file") << Entry::Fresh << true << file;
+        QTest::newRow("without the optional size") << Entry::NoSize << true << file;
+        // Some writers give the image's size before its Exif turn: the picture says which.
+        QTest::newRow("stating the size upright") << Entry::StatedSize << true << QSize(450, 300);
+        QTest::newRow("stating the size before turning")
+            << Entry::StatedSizeUnturned << true << QSize(450, 300);
+        QTest::newRow("file changed since: other mtime") << Entry::OtherMTime << false << file;
+        QTest::newRow("file changed since: other size") << Entry::OtherSize << false << file;
+        QTest::newRow("for another file") << Entry::OtherUri << false << file;
+        QTest::newRow("without an mtime") << Entry::NoMTime << false << file;
     }
     void load_Should_UseAnEntryOnlyWhileItStandsForTheFile() {
         QFETCH(Entry, entry);
         QFETCH(bool, used);
+        QFETCH(QSize, pixels);
         const QString path = photo("b.jpg", Filled(600, 400, Qt::red));
         Keys keys = FileKeys(path);
         if (entry == Entry::OtherMTime)
@@ -217,12 +242,17 @@ private slots:
             keys.remove("Thumb::MTime");
         if (entry == Entry::NoSize)
             keys.remove("Thumb::Size");
+        if (entry == Entry::StatedSize || entry == Entry::StatedSizeUnturned) {
+            const bool turned = entry == Entry::StatedSize;
+            keys["Thumb::Image::Width"] = turned ? "450" : "300";
+            keys["Thumb::Image::Height"] = turned ? "300" : "450";
+        }
         WriteEntry(entryOf("large", path), Filled(240, 160, Qt::green), keys);
 
         const Thumbnail thumbnail = Load(path);
         QCOMPARE(Looks(thumbnail.picture, Qt::green), used);
         QCOMPARE(Looks(thumbnail.picture, Qt::red), !used);
-        QCOMPARE(thumbnail.pixelSize, QSize(600, 400)); // read from the file when not stated
+        QCOMPARE(thumbnail.pixelSize, pixels); // read from the file when not stated
         // A stale entry is replaced by one that stands for the file.
         QCOMPARE(KeysOf(entryOf("large", path))["Thumb::MTime"], FileKeys(path)["Thumb::MTime"]);
     }
@@ -256,9 +286,9 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QSize>("pixels");
-        QTest::addColumn<QColor>("colour");
-        // The JPEG through the image plugin; the raw file through its embedded preview, a blue
-        // 160 x 120 one in a red 600 x 400 TIFF, the way cameras store them.
+        QTest::addColumn<QColor>("top"); // the left half turned a quarter clockwise
+        // The JPEG through the image plugin; the raw file through its embedded preview, a
+        // blue-and-green 160 x 120 one in a red 600 x 400 TIFF, the way cameras store them.
         QTest::newRow("JPEG, Exif orientation 6")
             << "turned.jpg" << QSize(40, 60) << QSize(40, 60) << QColor(Qt::red);
         QTest::newRow("raw file, orientation 6")
@@ -268,16 +298,16 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QSize, picture);
         QFETCH(QSize, pixels);
-        QFETCH(QColor, colour);
+        QFETCH(QColor, top);
         const QString path = m_files.path() + "/" + name;
         if (name.endsWith(".jpg")) {
-            QVERIFY(Filled(60, 40, Qt::red).save(path, "JPEG"));
+            QVERIFY(Halves(60, 40, Qt::red, Qt::blue).save(path, "JPEG", 95));
         } else {
             QVERIFY(Filled(600, 400, Qt::red).save(path, "TIFF"));
             QByteArray preview;
             QBuffer buffer(&preview);
             buffer.open(QIODevice::WriteOnly);
-            QVERIFY(Filled(160, 120, Qt::blue).save(&buffer, "JPEG"));
+            QVERIFY(Halves(160, 120, Qt::blue, Qt::green).save(&buffer, "JPEG", 95));
             const std::unique_ptr<Exiv2::Image> image = Exif(path);
             Exiv2::ExifThumb(image->exifData())
                 .setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(preview.constData()),
@@ -292,7 +322,7 @@ private slots:
         const Thumbnail thumbnail = Load(path);
         QCOMPARE(thumbnail.picture.size(), picture);
         QCOMPARE(thumbnail.pixelSize, pixels);
-        QVERIFY(Looks(thumbnail.picture, colour));
+        QVERIFY(Looks(thumbnail.picture, top, 0.5, 0.2));
         // Read back from the entry, the size comes out the same.
         QCOMPARE(Load(path).pixelSize, pixels);
     }
