@@ -104,7 +104,6 @@ std::unique_ptr<Exiv2::Image> OpenRaw(const std::string& path) {
     return image;
 }
 
-// The smallest embedded preview that fills the box, else the largest there is.
 Thumbnail DecodeRawPreview(const std::string& path, int box) {
     try {
         const std::unique_ptr<Exiv2::Image> image = OpenRaw(path);
@@ -112,14 +111,11 @@ Thumbnail DecodeRawPreview(const std::string& path, int box) {
         const Exiv2::PreviewPropertiesList list = previews.getPreviewProperties();
         if (list.empty())
             return {};
-        auto chosen = list.end() - 1;
-        for (auto it = list.begin(); it != list.end(); ++it) {
-            if (std::max(it->width_, it->height_) >= std::uint32_t(box)) {
-                chosen = it;
-                break;
-            }
-        }
-        const Exiv2::PreviewImage preview = previews.getPreviewImage(*chosen);
+        QList<QSize> sizes;
+        for (const Exiv2::PreviewProperties& p : list)
+            sizes << QSize(int(p.width_), int(p.height_));
+        const Exiv2::PreviewImage preview =
+            previews.getPreviewImage(list[std::size_t(ChoosePreview(sizes, box))]);
         QByteArray bytes(reinterpret_cast<const char*>(preview.pData()), qsizetype(preview.size()));
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
@@ -148,6 +144,13 @@ Thumbnail DecodePicture(int fd, int box) {
 }
 
 } // namespace
+
+qsizetype ChoosePreview(const QList<QSize>& ascending, int box) {
+    for (qsizetype i = 0; i < ascending.size(); ++i)
+        if (std::max(ascending[i].width(), ascending[i].height()) >= box)
+            return i;
+    return ascending.size() - 1;
+}
 
 Thumbnail DecodeThumbnail(int fd, const std::string& path, ImageKind kind, int box) {
     if (kind == ImageKind::Raw) {

@@ -3,6 +3,8 @@
 #include "platform/Thumbnail.h"
 #include "platform/ThumbnailPaths.h"
 
+#include <QList>
+
 #include <string>
 
 namespace quorvel {
@@ -11,6 +13,10 @@ namespace quorvel {
 // size of the box rather than in full, upright as its Exif orientation says. A raw file gives
 // its embedded preview. Never throws; a null picture when nothing could read it.
 Thumbnail DecodeThumbnail(int fd, const std::string& path, ImageKind kind, int box);
+
+// Of a raw file's embedded previews, smallest first, the one to decode: the smallest that fills
+// the box in one direction, else the largest.
+qsizetype ChoosePreview(const QList<QSize>& ascending, int box);
 
 // The image's upright pixel size from its header alone; invalid when it cannot be read.
 QSize ImagePixelSize(int fd, const std::string& path, ImageKind kind);

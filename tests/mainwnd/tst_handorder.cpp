@@ -40,8 +40,9 @@ QPoint RowCentre(const CListCtrl& list, int row, int dy = 0) {
 // Sends what a file manager's drag sends: enter, then drop, at the middle of the target.
 bool DropUris(QWidget* target, const QByteArray& uriList, Qt::DropActions actions,
               Qt::DropAction* answered) {
-    QMimeData data;
+    QMimeData data; // file managers offer the URIs as text too
     data.setData("text/uri-list", uriList);
+    data.setText(QString::fromUtf8(uriList));
     const QPoint middle = target->rect().center();
     QDragEnterEvent enter(middle, actions, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
@@ -104,6 +105,7 @@ private slots:
     void drag_Should_MoveTheSelectionAsOneBlock_When_DroppedOnTheList_data() {
         QTest::addColumn<QList<int>>("selected"); // before the press
         QTest::addColumn<int>("pressed");
+        QTest::addColumn<bool>("ctrl");  // held on the press
         QTest::addColumn<int>("target"); // the row the pointer is let go on
         QTest::addColumn<int>("half");   // -1 its upper half, +1 its lower half
         QTest::addColumn<DragEnd>("end");
@@ -112,30 +114,35 @@ private slots:
         QTest::addColumn<int>("focusAfter");
         const QStringList unchanged{"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt"};
         QTest::newRow("an unselected row is selected alone and moved down")
-            << QList<int>{4} << 0 << 2 << 1 << DragEnd::Drop
+            << QList<int>{4} << 0 << false << 2 << 1 << DragEnd::Drop
             << QStringList{"b.txt", "c.txt", "a.txt", "d.txt", "e.txt", "f.txt"} << QList<int>{2}
             << 2;
         QTest::newRow("a selected row takes the whole selection up")
-            << QList<int>{1, 3} << 3 << 0 << -1 << DragEnd::Drop
+            << QList<int>{1, 3} << 3 << false << 0 << -1 << DragEnd::Drop
             << QStringList{"b.txt", "d.txt", "a.txt", "c.txt", "e.txt", "f.txt"} << QList<int>{0, 1}
             << 1;
         QTest::newRow("below the last row")
-            << QList<int>{0, 2} << 0 << 5 << 1 << DragEnd::DropBelowLastRow
+            << QList<int>{0, 2} << 0 << false << 5 << 1 << DragEnd::DropBelowLastRow
             << QStringList{"b.txt", "d.txt", "e.txt", "f.txt", "a.txt", "c.txt"} << QList<int>{4, 5}
             << 4;
         QTest::newRow("Esc during the drag changes nothing")
-            << QList<int>{1, 3} << 1 << 5 << 1 << DragEnd::Escape << unchanged << QList<int>{1, 3}
-            << 1;
+            << QList<int>{1, 3} << 1 << false << 5 << 1 << DragEnd::Escape << unchanged
+            << QList<int>{1, 3} << 1;
         QTest::newRow("let go outside the list changes nothing")
-            << QList<int>{1, 3} << 1 << 5 << 1 << DragEnd::Outside << unchanged << QList<int>{1, 3}
-            << 1;
+            << QList<int>{1, 3} << 1 << false << 5 << 1 << DragEnd::Outside << unchanged
+            << QList<int>{1, 3} << 1;
+        QTest::newRow("Ctrl took the row out of the selection: it is dragged alone")
+            << QList<int>{1, 3} << 3 << true << 0 << -1 << DragEnd::Drop
+            << QStringList{"d.txt", "a.txt", "b.txt", "c.txt", "e.txt", "f.txt"} << QList<int>{0}
+            << 0;
         QTest::newRow("a click on a selected row still selects it alone")
-            << QList<int>{1, 3} << 3 << 3 << 0 << DragEnd::NoMove << unchanged << QList<int>{3}
-            << 3;
+            << QList<int>{1, 3} << 3 << false << 3 << 0 << DragEnd::NoMove << unchanged
+            << QList<int>{3} << 3;
     }
     void drag_Should_MoveTheSelectionAsOneBlock_When_DroppedOnTheList() {
         QFETCH(QList<int>, selected);
         QFETCH(int, pressed);
+        QFETCH(bool, ctrl);
         QFETCH(int, target);
         QFETCH(int, half);
         QFETCH(DragEnd, end);
@@ -155,7 +162,8 @@ private slots:
             to = RowCentre(list, target, list.View()->rowHeight(0) * 2);
         if (end == DragEnd::Outside)
             to = QPoint(viewport->width() + 40, to.y());
-        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QTest::mousePress(viewport, Qt::LeftButton, ctrl ? Qt::ControlModifier : Qt::NoModifier,
+                          from);
         for (int step = 1; step <= 4 && end != DragEnd::NoMove; ++step)
             QTest::mouseMove(viewport, from + (to - from) * step / 4);
         if (end == DragEnd::Escape)

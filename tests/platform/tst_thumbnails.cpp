@@ -1,5 +1,6 @@
 #include "platform/FileUri.h"
 #include "platform/ThumbnailCache.h"
+#include "platform/ThumbnailDecoder.h"
 #include "platform/ThumbnailLoader.h"
 #include "platform/ThumbnailPaths.h"
 
@@ -134,6 +135,22 @@ private slots:
         QFETCH(QByteArray, path);
         QFETCH(QByteArray, uri);
         QCOMPARE(QByteArray::fromStdString(FileUri(path.toStdString())), uri);
+    }
+
+    void choosePreview_Should_TakeTheSmallestThatFillsTheBox_data() {
+        QTest::addColumn<QList<QSize>>("previews"); // smallest first
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("one") << QList<QSize>{{160, 120}} << 0;
+        QTest::newRow("none fills it: the largest")
+            << QList<QSize>{{160, 120}, {200, 150}, {240, 180}} << 2;
+        QTest::newRow("the smallest that fills it")
+            << QList<QSize>{{160, 120}, {320, 240}, {1616, 1080}, {6000, 4000}} << 1;
+        QTest::newRow("filled in height alone") << QList<QSize>{{160, 120}, {200, 300}} << 1;
+    }
+    void choosePreview_Should_TakeTheSmallestThatFillsTheBox() {
+        QFETCH(QList<QSize>, previews);
+        QFETCH(int, chosen);
+        QCOMPARE(ChoosePreview(previews, 256), qsizetype(chosen));
     }
 
     void entryName_Should_BeTheMd5OfTheUri() {
