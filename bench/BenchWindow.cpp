@@ -1,5 +1,6 @@
 #include "BenchWindow.h"
 
+#include "platform/FileListView.h"
 #include "platform/SafeRename.h"
 #include "res/resource.h"
 
@@ -60,6 +61,10 @@ void BenchWindow::ClickColumn(int column) {
     Message msg{WM_NOTIFY, LVN_COLUMNCLICK, IDC_FILELIST, true};
     msg.subItem = column;
     m_dlg->Dispatch(msg);
+}
+
+void BenchWindow::DropSelectedRows(int gap) {
+    emit list().View()->rowsDropped(gap);
 }
 
 void BenchWindow::Settle() {

@@ -51,6 +51,8 @@ public:
     void ListFolder(const std::string& folder);
     void ClickButton(int id);
     void ClickColumn(int column);
+    // What the list reports when a drag of the selected rows is let go above row gap.
+    void DropSelectedRows(int gap);
     // Lets the window catch up with what the last call asked of it: layout and painting.
     void Settle();
 

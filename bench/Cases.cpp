@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <utility>
 
 namespace quorvel::bench {
@@ -209,6 +210,32 @@ Best MoveCaseTime(const Workload& w, int buttonId) {
         for (std::size_t i = 0; i < moved.size(); ++i)
             Expect(window.list().GetItemText(moved[i], 0) == selectedNames[i],
                    "a selected row did not move with its selection");
+    }
+    return best;
+}
+
+Best DropCaseTime(const Workload& w) {
+    Best best;
+    BenchWindow window(w.iniPath);
+    for (int rep = 0; rep < w.repetitions; ++rep) {
+        window.ListFolder(w.photos);
+        window.SelectEveryOtherRow();
+        ExpectListed(window, w.photoCount);
+        const std::vector<int> selected = SelectedRows(window);
+        std::vector<std::string> selectedNames;
+        for (int r : selected)
+            selectedNames.push_back(window.list().GetItemText(r, 0));
+        best.add(TimeOf([&] {
+            window.DropSelectedRows(0);
+            window.Settle();
+        }));
+        ExpectListed(window, w.photoCount);
+        std::vector<int> top(selected.size());
+        std::iota(top.begin(), top.end(), 0);
+        Expect(SelectedRows(window) == top, "the selection is not at the top");
+        for (std::size_t i = 0; i < selected.size(); ++i)
+            Expect(window.list().GetItemText(int(i), 0) == selectedNames[i],
+                   "the dropped rows are not in their order");
     }
     return best;
 }

@@ -41,6 +41,9 @@ Best SortCaseTime(const Workload& w, int column);
 long RowsMemoryBytes(const Workload& w);
 // One click on the up or down button with every other row of the large folder selected.
 Best MoveCaseTime(const Workload& w, int buttonId);
+// Every other row of the large folder selected and dropped on the line above the first row, as
+// the list reports a drag let go there.
+Best DropCaseTime(const Workload& w);
 // One click on select-all over the large folder with nothing selected.
 Best SelectAllCaseTime(const Workload& w);
 // Renaming every row of a fresh folder of `files` files (no more than photoNames), the listing

@@ -86,6 +86,18 @@ void Report::stall(const std::string& name, double ms, double limit) {
     }
 }
 
+void Report::time(const std::string& name, const Best& caseTime, double limitMs) {
+    const double caseMs = caseTime.wallMs();
+    std::printf("%s: case=%.1fms mark=%.1fms\n", name.c_str(), caseMs, limitMs);
+    std::fflush(stdout);
+    std::fprintf(stderr, "# %s on the CPU clock: case=%.1fms\n", name.c_str(), caseTime.cpuMs());
+    if (!(std::round(caseMs * 10) / 10 <= limitMs)) {
+        m_allMet = false;
+        std::fprintf(stderr, "%s misses its mark: %.1fms > %.1fms\n", name.c_str(), caseMs,
+                     limitMs);
+    }
+}
+
 void Report::bytes(const std::string& name, long bytes, long limit) {
     std::printf("%s: bytes=%ld\n", name.c_str(), bytes);
     std::fflush(stdout);

@@ -52,6 +52,10 @@ public:
                Clock clock = Clock::Cpu);
     // "name: stall=…ms"; the mark is met when the milliseconds are <= limit.
     void stall(const std::string& name, double ms, double limit);
+    // "name: case=…ms mark=…ms" on the wall clock, for what the user waits for whichever
+    // thread does the work; the CPU clock's figure goes to stderr beside it. The mark is met
+    // when case <= limitMs.
+    void time(const std::string& name, const Best& caseTime, double limitMs);
     // "name: bytes=N"; the mark is met when bytes <= limit.
     void bytes(const std::string& name, long bytes, long limit);
     // A case that could not be measured, or whose result was wrong: it misses its mark.

@@ -10,6 +10,7 @@
 #include "CaptureCases.h"
 #include "Cases.h"
 #include "Measure.h"
+#include "ThumbnailCases.h"
 
 #include "res/resource.h"
 
@@ -17,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <optional>
 
@@ -41,6 +43,9 @@ constexpr double kCaptureMark = 0.65; // wall clock, two cores
 constexpr double kCaptureSortMark = 0.05;
 constexpr double kStallMarkMs = 100;
 constexpr long kCaptureRowBytesMark = kRowBytesMark + 16;
+constexpr double kDropMark = 0.02;
+constexpr double kThumbnailMark = 0.25;
+constexpr double kCachedThumbnailMs = 5;
 
 struct Case {
     const char* name;
@@ -60,6 +65,8 @@ int main(int argc, char* argv[]) {
         std::perror("quorvel-bench: cannot make a temporary folder");
         return 2;
     }
+    // Thumbnails go into a cache of the run's own, never the user's.
+    setenv("XDG_CACHE_HOME", (scratch.path() + "/cache").c_str(), 1);
     std::vector<std::string> names = PhotoNames(kPhotoFiles, 6);
     Workload w{scratch.path(),
                scratch.path() + "/Qorv.ini",
@@ -113,6 +120,17 @@ int main(int argc, char* argv[]) {
         {"move-down-100k",
          [&](const char* name, Report& r) {
              r.ratio(name, MoveCaseTime(w, quorvel::IDC_DOWN), listingFloor, kClickMark);
+         }},
+        {"drop-100k", [&](const char* name,
+                          Report& r) { r.ratio(name, DropCaseTime(w), listingFloor, kDropMark); }},
+        {"thumbnail-jpeg",
+         [&](const char* name, Report& r) {
+             const Timing t = ThumbnailDecodeCase(w);
+             r.ratio(name, t.caseTime, t.floorTime, kThumbnailMark);
+         }},
+        {"thumbnail-cached",
+         [&](const char* name, Report& r) {
+             r.time(name, CachedThumbnailCase(w), kCachedThumbnailMs);
          }},
         {"select-all-100k",
          [&](const char* name, Report& r) {

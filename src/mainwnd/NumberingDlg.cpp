@@ -89,6 +89,8 @@ bool CNumberingDlg::OnInitDialog() {
     AddSystemMenuItems();
     setWindowIcon(m_hIcon);
     LoadSettings();
+    AddThumbnailItem();
+    AddListMoves();
     UpdateData(false);
     m_listFiles.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 150);
     m_listFiles.InsertColumn(1, "更新日時", LVCFMT_LEFT, 110);
@@ -106,6 +108,7 @@ void CNumberingDlg::LoadSettings() {
     m_strFilter = saved.filter;
     m_bLowerExt = saved.lowerExt;
     m_nShowCaptureTime = saved.showCaptureTime;
+    m_nShowThumbnails = saved.showThumbnails;
 
     // The folder probe. One trailing separator goes; the root keeps its only one.
     if (m_strFolder.size() > 1 && m_strFolder.back() == '/')
@@ -130,6 +133,7 @@ void CNumberingDlg::OnDestroy() {
     toSave.filter = unlessChanged(m_loaded.filter, m_strFilter);
     toSave.lowerExt = m_bLowerExt;
     toSave.showCaptureTime = m_nShowCaptureTime;
+    toSave.showThumbnails = m_nShowThumbnails;
     SaveSettings(m_settingsPath, toSave);
 }
 

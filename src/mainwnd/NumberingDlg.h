@@ -19,6 +19,7 @@ class CaptureTimeLoader;
 class IFolderChooser;
 class IMessageBox;
 class RenameSystem;
+class ThumbnailToolTip;
 struct ListRow;
 
 // What the main window needs from the outside world, handed in so tests can replace each part.
@@ -69,6 +70,11 @@ public:
     void OnListClick(Message& msg);
     // Gives the files of the last batch their old names back, after a confirmation.
     void OnUndoLastBatch();
+    // The selected rows dragged to the line above row gap.
+    void OnDropRows(int gap);
+    // A file or folder dragged onto the window from elsewhere: its folder is listed.
+    void OnDropFiles(const std::string& path);
+    void OnShowThumbnails(bool show);
 
     void ListFolder(std::string folder, int reportErrors, int clearPrefix);
     void ShowSystemError(int code);
@@ -83,6 +89,9 @@ public:
     QMenu* SystemMenu() const { return m_systemMenu; }
     // "元に戻す(&U)" in the context menu, Ctrl+Z in the window; disabled with nothing to undo.
     QAction* UndoAction() const { return m_undoAction; }
+    // "サムネイルを表示する" in the context menu.
+    QAction* ThumbnailAction() const { return m_thumbnailAction; }
+    ThumbnailToolTip* ThumbnailTips() const { return m_thumbnailTips; }
 
 protected:
     bool OnInitDialog() override;
@@ -104,6 +113,10 @@ private:
     int Box(const char* text, const char* caption, unsigned style);
     int Box(const char* text, const char* caption, unsigned style, const std::string& details);
     void AddSystemMenuItems();
+    // After the settings are loaded: the thumbnail tooltips and their item in the context menu.
+    void AddThumbnailItem();
+    // Rows dragged in the list, Alt+arrows as the arrow buttons, folders dropped on the window.
+    void AddListMoves();
     std::string UndoJournalFile() const;
     // Reads the journal to learn whether it holds anything to undo.
     void UpdateUndoAction();
@@ -116,7 +129,10 @@ private:
     QAction* m_undoAction = nullptr;
     QAction* m_captureAction = nullptr;
     CaptureTimeLoader* m_captureTimes = nullptr;
-    std::string m_strListedFolder; // whose files the rows are
+    std::string m_strListedFolder;        // whose files the rows are
+    std::optional<int> m_nShowThumbnails; // as loaded; set once the user switches them
+    QAction* m_thumbnailAction = nullptr;
+    ThumbnailToolTip* m_thumbnailTips = nullptr;
 };
 
 // The order that sorts rows by one column's text, ascending or not; every key is made once,

@@ -1,5 +1,6 @@
 #include "mainwnd/NumberingDlg.h"
 
+#include "mainwnd/DropPlan.h"
 #include "mainwnd/MovePlan.h"
 
 namespace quorvel {
@@ -60,6 +61,15 @@ void CNumberingDlg::OnMoveUp() {
 
 void CNumberingDlg::OnMoveDown() {
     MoveSelectedRows(*this, PlanMoveDown);
+}
+
+void CNumberingDlg::OnDropRows(int gap) {
+    if (m_bListValid == 0 || gap < 0)
+        return;
+    const MovePlan plan = PlanDrop(RowStates(m_listFiles), std::size_t(gap));
+    if (plan.moved)
+        m_listFiles.ApplyOrder(plan.order);
+    m_listFiles.SetFocus();
 }
 
 void CNumberingDlg::OnListClick(Message& msg) {

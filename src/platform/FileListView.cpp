@@ -1,6 +1,7 @@
 #include "platform/FileListView.h"
 
 #include "platform/FileListModel.h"
+#include "platform/RowDrag.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -41,7 +42,7 @@ protected:
 
 } // namespace
 
-FileListView::FileListView(QWidget* parent) : QTableView(parent) {
+FileListView::FileListView(QWidget* parent) : QTableView(parent), m_rowDrag(new RowDrag(this)) {
     setItemDelegate(new RowStateDelegate(this));
     setSelectionMode(QAbstractItemView::NoSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -115,6 +116,8 @@ void FileListView::mousePressEvent(QMouseEvent* event) {
     m_pressed = true;
     const int row = rowAt(event->position().toPoint().y());
     const Qt::KeyboardModifiers mods = event->modifiers();
+    m_rowDrag->press(row, event->position().toPoint());
+    m_selectOnRelease = -1;
     if (row < 0) {
         // A click below the last row clears the selection, as a report list does.
         if (!(mods & (Qt::ControlModifier | Qt::ShiftModifier)))
@@ -128,20 +131,44 @@ void FileListView::mousePressEvent(QMouseEvent* event) {
                           LVIS_SELECTED);
         m_anchor = row;
     } else {
-        selectOnly(row);
+        // The selection may be about to be dragged; a click selects the row alone on release.
+        if (m_model->state(row) & LVIS_SELECTED)
+            m_selectOnRelease = row;
+        else
+            selectOnly(row);
         m_anchor = row;
     }
     setFocusRow(row);
 }
 
 void FileListView::mouseMoveEvent(QMouseEvent* event) {
-    // Dragging neither moves rows nor rubber-bands; the base would move the current index.
+    // No rubber band: the base would move the current index. Held on a row, the button drags.
     event->accept();
+    if (!m_model || !m_pressed || !(event->buttons() & Qt::LeftButton))
+        return;
+    if (m_rowDrag->move(event->position().toPoint())) {
+        const int row = m_rowDrag->pressedRow();
+        m_selectOnRelease = -1;
+        if (!(m_model->state(row) & LVIS_SELECTED)) {
+            selectOnly(row);
+            m_anchor = row;
+            setFocusRow(row);
+        }
+    }
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && m_pressed) {
         m_pressed = false;
+        const int gap = m_rowDrag->release(event->position().toPoint());
+        if (gap != RowDrag::kNoDrag) {
+            if (gap != RowDrag::kNoDrop)
+                emit rowsDropped(gap);
+            return;
+        }
+        if (m_selectOnRelease >= 0 && m_selectOnRelease < m_model->count())
+            selectOnly(m_selectOnRelease);
+        m_selectOnRelease = -1;
         emit clickedInList();
         return;
     }
@@ -155,6 +182,11 @@ void FileListView::mouseDoubleClickEvent(QMouseEvent* event) {
 void FileListView::keyPressEvent(QKeyEvent* event) {
     if (!m_model) {
         QTableView::keyPressEvent(event);
+        return;
+    }
+    if (m_rowDrag->active() && event->key() == Qt::Key_Escape) {
+        m_rowDrag->cancel(); // the drag ends; the window stays
+        event->accept();
         return;
     }
     const int count = m_model->count();

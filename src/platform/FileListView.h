@@ -7,10 +7,12 @@ class QMenu;
 namespace quorvel {
 
 class FileListModel;
+class RowDrag;
 
 // The report view: draws the rows' own selection and focus bits and handles mouse and keyboard
 // selection the way a multi-select report list does (click, Ctrl+click, Shift+click, arrows,
-// Space). Enter, Esc and Tab are left to the dialog.
+// Space). Enter, Esc and Tab are left to the dialog. Pressing on a row and moving drags the
+// selected rows to a new place.
 class FileListView : public QTableView {
     Q_OBJECT
 public:
@@ -28,6 +30,8 @@ signals:
     // After the list has handled a left click (the list's click notification).
     void clickedInList();
     void columnClicked(int column);
+    // The selected rows were dragged to the line above row gap (the row count: below the last).
+    void rowsDropped(int gap);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -48,6 +52,8 @@ private:
     QMenu* m_headerMenu = nullptr;
     int m_anchor = -1;
     bool m_pressed = false;
+    RowDrag* m_rowDrag;
+    int m_selectOnRelease = -1; // a plain press on a selected row selects it alone only then
 };
 
 } // namespace quorvel

@@ -12,18 +12,22 @@ SavedSettings LoadSettings(const std::string& iniPath, const std::string& workin
     const auto text = [&doc](const SettingKey& k, std::string_view def) {
         return doc.ReadString(k.section, k.key, def);
     };
+    // An empty value counts as absent, so a file that has one is not rewritten by a run that
+    // never touched the setting.
+    const auto optionalInt = [&doc](const SettingKey& k, int def) -> std::optional<int> {
+        const std::optional<std::string> value = doc.Value(k.section, k.key);
+        if (!value || value->empty())
+            return std::nullopt;
+        return doc.ReadInt(k.section, k.key, def);
+    };
     SavedSettings s;
     s.folder = text(settingkeys::kFolder, workingDirectory);
     s.startNumber = text(settingkeys::kStartNumber, kDefaultStartNumber);
     s.filter = text(settingkeys::kFilter, kDefaultFilter);
     s.lowerExt =
         doc.ReadInt(settingkeys::kLowerExt.section, settingkeys::kLowerExt.key, kDefaultLowerExt);
-    const auto optionalInt = [&doc](const SettingKey& k) -> std::optional<int> {
-        if (!doc.Value(k.section, k.key))
-            return std::nullopt;
-        return doc.ReadInt(k.section, k.key, 0);
-    };
-    s.showCaptureTime = optionalInt(settingkeys::kShowCaptureTime);
+    s.showCaptureTime = optionalInt(settingkeys::kShowCaptureTime, 0);
+    s.showThumbnails = optionalInt(settingkeys::kShowThumbnails, kDefaultShowThumbnails);
     return s;
 }
 
@@ -40,6 +44,8 @@ bool SaveSettings(const std::string& iniPath, const SavedSettings& s) {
     };
     if (s.showCaptureTime)
         entries.push_back(entry(settingkeys::kShowCaptureTime, std::to_string(*s.showCaptureTime)));
+    if (s.showThumbnails)
+        entries.push_back(entry(settingkeys::kShowThumbnails, std::to_string(*s.showThumbnails)));
     return WriteProfileValues(iniPath, entries);
 }
 

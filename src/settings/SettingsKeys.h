@@ -21,6 +21,7 @@ inline constexpr SettingKey kFilter{"Data", "Kaku"};
 inline constexpr SettingKey kLowerExt{"Config", "SmallCheck"};
 // Keys of features a user may never touch: read when present, written only once set.
 inline constexpr SettingKey kShowCaptureTime{"Config", "ShowCaptureTime"};
+inline constexpr SettingKey kShowThumbnails{"Config", "ShowThumbnails"};
 } // namespace settingkeys
 
 // Written on every save; never read back.
@@ -30,6 +31,7 @@ inline constexpr int kSettingsVersion = 21;
 inline constexpr std::string_view kDefaultStartNumber = "001";
 inline constexpr std::string_view kDefaultFilter = "*.*";
 inline constexpr int kDefaultLowerExt = 1;
+inline constexpr int kDefaultShowThumbnails = 1;
 
 struct SavedSettings {
     std::string folder, startNumber, filter;
@@ -38,6 +40,8 @@ struct SavedSettings {
     // Absent until the user has shown or hidden the column: a file that never had the key gets
     // none. Any value but 0 shows it; the value is kept as stored.
     std::optional<int> showCaptureTime;
+    // Only once the user has switched them: written when set, and set when the file has it.
+    std::optional<int> showThumbnails;
 };
 
 // Reads the file once; a missing file, section or key gives that key's default.
