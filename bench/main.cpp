@@ -29,7 +29,7 @@ constexpr int kRepetitions = 5;
 constexpr double kListMark = 1.3;
 constexpr double kSortMark = 0.5;
 constexpr long kRowBytesMark = 160;
-constexpr double kRenameMark = 1.3;
+constexpr double kRenameMark = 1.15;
 constexpr double kPreviewMark = 0.25;
 constexpr double kClickMark = 0.1;
 

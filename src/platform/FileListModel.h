@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileStamp.h"
 #include "platform/WindowTypes.h"
 
 #include <QAbstractTableModel>
@@ -19,6 +20,7 @@ struct ListRow {
     std::string time; // column 1
     std::uint32_t itemData = 0;
     std::uint8_t state = 0; // LVIS_SELECTED | LVIS_FOCUSED
+    FileStamp stamp;        // what the listing learnt of the file, for the undo journal
 };
 
 // The rows of the list behind the view. Selection lives here, not in a selection model: a
