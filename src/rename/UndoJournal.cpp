@@ -15,10 +15,8 @@
 #include <unordered_set>
 
 #include <fcntl.h>
-#include <linux/magic.h>
 #include <stdlib.h>
 #include <sys/stat.h>
-#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace quorvel {
@@ -48,30 +46,12 @@ FileIdentity IdentityOf(const FileStamp& stamp, std::uint64_t device) {
     return FileIdentity{true, device, stamp.inode, stamp.size, seconds, nanoseconds};
 }
 
-// Whether an inode number still names the same file at the next mount and under another spelling.
-// FAT and exFAT (the kernel's drivers) number files afresh at each mount; FUSE file systems hand
-// out numbers per spelling and per lookup (fusefat, exfat-fuse), so that a number met again after
-// a remount is as likely another file's.
-bool KeepsInodeNumbers(int dirfd) {
-    struct statfs fs {};
-    if (fstatfs(dirfd, &fs) != 0)
-        return false;
-    switch (fs.f_type) {
-    case FUSE_SUPER_MAGIC:
-    case MSDOS_SUPER_MAGIC:
-    case EXFAT_SUPER_MAGIC:
-        return false;
-    default:
-        return true;
-    }
-}
-
-// The same inode where inode numbers mean something, or the same size and time.
-bool IsSameFile(const FileIdentity& recorded, const struct stat& st, bool inodeNumbersKept) {
+// The same inode, or, where inode numbers did not survive, the same size and time.
+bool IsSameFile(const FileIdentity& recorded, const struct stat& st) {
     if (!recorded.known)
         return false;
     const FileIdentity now = IdentityOf(st);
-    return (inodeNumbersKept && now.device == recorded.device && now.inode == recorded.inode) ||
+    return (now.device == recorded.device && now.inode == recorded.inode) ||
            (now.size == recorded.size && now.mtimeSeconds == recorded.mtimeSeconds &&
             now.mtimeNanoseconds == recorded.mtimeNanoseconds);
 }
@@ -80,7 +60,7 @@ bool IsSameFile(const FileIdentity& recorded, const struct stat& st, bool inodeN
 // the file's status alone tells.
 class FolderNames {
 public:
-    FolderNames(int dirfd, RenameSystem& sys) : m_dirfd(dirfd), m_inodes(KeepsInodeNumbers(dirfd)) {
+    FolderNames(int dirfd, RenameSystem& sys) : m_dirfd(dirfd) {
         std::vector<std::string> names;
         if (sys.ReadFolder(dirfd, "", names) == 0)
             m_names.emplace(std::make_move_iterator(names.begin()),
@@ -92,7 +72,7 @@ public:
             return false;
         struct stat st {};
         return fstatat(m_dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               IsSameFile(identity, st, m_inodes);
+               IsSameFile(identity, st);
     }
 
     void Renamed(const std::string& from, const std::string& to) {
@@ -104,7 +84,6 @@ public:
 
 private:
     int m_dirfd;
-    bool m_inodes;
     // Absent when the folder could not be read.
     std::optional<std::unordered_set<std::string>> m_names;
 };

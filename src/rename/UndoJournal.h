@@ -13,10 +13,10 @@ namespace quorvel {
 
 class RenameSystem;
 
-// What tells a renamed file from another one put under its name later. A rename keeps the inode
-// where the file system keeps inode numbers at all, and a file edited since keeps its inode. FAT
-// and exFAT number them afresh at every mount, and FUSE file systems per spelling and per lookup;
-// size and modification time survive both.
+// What tells a renamed file from another one put under its name later. A rename keeps the inode,
+// and a file edited since keeps its inode. FAT and exFAT number inodes afresh at every mount (the
+// FUSE ones by the order of lookups); size and modification time survive that, except where the
+// file system itself dates a renamed file anew (fusefat does).
 struct FileIdentity {
     bool known = false;
     std::uint64_t device = 0;
