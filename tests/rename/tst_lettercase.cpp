@@ -19,7 +19,8 @@ using Files = std::map<std::string, std::string>; // name -> content
 struct Meanwhile {
     enum When { Never, WhileConfirming, BeforeUndo } when = Never;
     std::string name{};
-    std::string content{}; // empty: the file is removed
+    std::string content{};   // empty: the file is removed, or renamed
+    std::string renamedTo{}; // not empty: the file gets this name
 };
 
 struct Outcome {
@@ -61,7 +62,9 @@ public:
     }
 
     void change(const Meanwhile& m) const {
-        if (m.content.empty())
+        if (!m.renamedTo.empty())
+            fs::rename(folder + "/" + m.name, folder + "/" + m.renamedTo);
+        else if (m.content.empty())
             fs::remove(folder + "/" + m.name);
         else
             std::ofstream(folder + "/" + m.name) << m.content;
@@ -111,6 +114,10 @@ void TestLetterCase::batchAndUndo_Should_RenameWhatIsSafeAndRefuseEveryClash_dat
         << cameraCard << QList<int>{0, 1} << Anything << Meanwhile{} << QString()
         << Outcome{{{"IMG_0001.jpg", "IMG_0001.JPG"}, {"IMG_0002.jpg", "IMG_0002.JPG"}}}
         << Outcome{Unchanged(cameraCard)};
+    QTest::newRow("undo leaves alone a file already back under its old name")
+        << QStringList{"IMG_0001.JPG"} << QList<int>{0} << Anything
+        << Meanwhile{Meanwhile::BeforeUndo, "IMG_0001.jpg", "", "IMG_0001.JPG"} << QString()
+        << Outcome{{{"IMG_0001.jpg", "IMG_0001.JPG"}}} << Outcome{Unchanged({"IMG_0001.JPG"})};
     QTest::newRow("another file in another letter case stops the run there")
         << otherCase << QList<int>{0, 1} << IgnoresCase << Meanwhile{}
         << QStringLiteral("2 行目: 「IMG_0002.jpg」は既にフォルダ内に存在します。")
