@@ -56,8 +56,9 @@ bool IsSameFile(const FileIdentity& recorded, const struct stat& st) {
             now.mtimeNanoseconds == recorded.mtimeNanoseconds);
 }
 
-// Which journal names the folder holds, as the undo goes on. A name in a subfolder is not listed:
-// the file's status alone tells.
+// Which names the folder held when the undo began. A name in a subfolder is not listed: the file's
+// status alone tells. The status is asked too, so that a name that left meanwhile is no longer
+// held; a name the undo itself gives back is never asked for again.
 class FolderNames {
 public:
     FolderNames(int dirfd, RenameSystem& sys) : m_dirfd(dirfd) {
@@ -73,13 +74,6 @@ public:
         struct stat st {};
         return fstatat(m_dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
                IsSameFile(identity, st);
-    }
-
-    void Renamed(const std::string& from, const std::string& to) {
-        if (m_names) {
-            m_names->erase(from);
-            m_names->insert(to);
-        }
     }
 
 private:
@@ -285,16 +279,14 @@ UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys) {
                 {journal.entries[k].oldName, journal.entries[k].newName, folder.error()});
         return result;
     }
-    FolderNames names(folder.fd(), sys);
+    const FolderNames names(folder.fd(), sys);
     for (std::size_t k = end; k-- > 0;) {
         const JournalEntry& e = journal.entries[k];
         if (names.Holds(e.newName, e.identity)) {
-            if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys); error) {
+            if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys); error)
                 result.skipped.push_back({e.oldName, e.newName, error});
-            } else {
-                names.Renamed(e.newName, e.oldName);
+            else
                 ++result.restored;
-            }
         } else if (!names.Holds(e.oldName, e.identity)) {
             result.skipped.push_back({e.oldName, e.newName, 0});
         }

@@ -39,18 +39,27 @@ check "the undo gives every old name back" \
 x_keys Escape
 x_end
 
-# Line numbers in the trace: the journal's file and folder synced, the first rename of a photo,
-# the last call that renamed one, the card's folder synced.
-first() { grep -n -m 1 -E "$1" trace | cut -d: -f1; }
-journal_synced="$(first "fsync\([0-9]+<$WORK/\.Qorv\.undo\.[^>]*>\)")"
-work_synced="$(first "fsync\([0-9]+<$WORK>\)")"
-first_rename="$(first 'renameat2\(.*"IMG_0001\.JPG"')"
-last_rename="$(grep -n -E 'rename.*<'"$card"'>' trace | sed -n '$s/:.*//p')"
-card_synced="$(grep -n -E "fsync\([0-9]+<$card>\)" trace | cut -d: -f1 | awk -v r="$last_rename" '$1 > r { print; exit }')"
-check "the journal reaches the disk before the first rename" "yes yes" \
-    "$([ "${journal_synced:-99999}" -lt "${first_rename:-0}" ] && echo yes) $([ "${work_synced:-99999}" -lt "${first_rename:-0}" ] && echo yes)"
-check "the card's folder reaches the disk after the last rename" yes \
-    "$([ -n "$card_synced" ] && echo yes)"
+# The order of the calls in the trace, by line: the journal's file synced, the journal renamed into
+# place, its folder synced, the photos renamed, the card's folder synced, the journal with the
+# progress renamed into place; the undo follows.
+lines() { grep -n -E "$1" trace | cut -d: -f1; }
+journal_placed="$(lines "rename\\(\"$WORK/\\.Qorv\\.undo\\.[^\"]*\", \"$WORK/Qorv\\.undo\"" | head -n 2)"
+j1="$(sed -n 1p <<<"$journal_placed")" j2="$(sed -n 2p <<<"$journal_placed")"
+renames="$(lines "rename.*<$card>" | awk -v a="${j1:-0}" -v b="${j2:-0}" '$1 > a && $1 < b')"
+r1="$(head -n 1 <<<"$renames")" rn="$(tail -n 1 <<<"$renames")"
+between() { # pattern from to: whether a call matching it lies between the two lines
+    [ -n "$2" ] && [ -n "$3" ] && lines "$1" | awk -v a="$2" -v b="$3" '$1 > a && $1 < b { f = 1 } END { exit !f }'
+}
+in_order() { "$@" && echo yes || echo no; }
+check "the journal's file reaches the disk before it is put in place" yes \
+    "$(in_order between "fsync\\([0-9]+<$WORK/\\.Qorv\\.undo\\." 0 "$j1")"
+check "the journal's folder reaches the disk before the first rename" yes \
+    "$(in_order between "fsync\\([0-9]+<$WORK>\\)" "$j1" "$r1")"
+check "the card's folder reaches the disk after the last rename, before the journal says so" yes \
+    "$(in_order between "fsync\\([0-9]+<$card>\\)" "$rn" "$j2")"
+undone="$(lines "rename.*<$card>" | awk -v b="${j2:-0}" '$1 > b' | tail -n 1)"
+check "the card's folder reaches the disk after the undo" yes \
+    "$(in_order between "fsync\\([0-9]+<$card>\\)" "$undone" 999999)"
 
 start_on "$FS_MOUNT/clash" a.jpg b.jpg IMG_0002.JPG
 x_start
