@@ -271,17 +271,16 @@ int SyncRenamedFolders(int dirfd, const UndoJournal& journal, std::size_t rename
 UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys) {
     UndoResult result;
     const FolderHandle folder(journal.folder);
+    const FolderNames names(folder.fd(), sys);
     // Rows past the one that failed were never tried.
     const std::size_t end = journal.done.value_or(journal.entries.size());
-    if (!folder.ok()) {
-        for (std::size_t k = end; k-- > 0;)
-            result.skipped.push_back(
-                {journal.entries[k].oldName, journal.entries[k].newName, folder.error()});
-        return result;
-    }
-    const FolderNames names(folder.fd(), sys);
-    for (std::size_t k = end; k-- > 0;) {
+    std::size_t k = end;
+    while (k-- > 0) {
         const JournalEntry& e = journal.entries[k];
+        if (!folder.ok()) {
+            result.skipped.push_back({e.oldName, e.newName, folder.error()});
+            continue;
+        }
         if (names.Holds(e.newName, e.identity)) {
             if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys); error)
                 result.skipped.push_back({e.oldName, e.newName, error});
