@@ -25,7 +25,7 @@ public:
     virtual int Fstatat(int dirfd, const char* name, struct stat* st);
     // Plain renameat, which replaces an existing target: only used after checking that none exists.
     virtual int Renameat(int dirfd, const char* from, const char* to);
-    // ReadFolderNames.
+    // ReadFolderNames, below.
     virtual int ReadFolder(int dirfd, const char* folder, std::vector<std::string>& names);
 };
 
