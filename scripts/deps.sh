@@ -16,4 +16,5 @@ quorvel_install() {
 
 QUORVEL_BUILD_PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins
     libgl-dev qt6-translations-l10n fonts-ipafont-gothic qt6-image-formats-plugins libexiv2-dev)
-QUORVEL_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick strace e2fsprogs locales tzdata clang libclang-rt-14-dev desktop-file-utils appstream exiv2)
+QUORVEL_TEST_PACKAGES=(xvfb xauth xdotool x11-utils imagemagick strace e2fsprogs locales tzdata clang libclang-rt-14-dev desktop-file-utils appstream exiv2
+    fuse3 fusefat dosfstools exfat-fuse exfatprogs ntfs-3g mount util-linux)

@@ -51,6 +51,7 @@ void CNumberingDlg::ListFolder(std::string folder, int reportErrors, int clearPr
         ListRow& row = rows[found.size() - 1 - i];
         row.name = std::move(found[i].name);
         row.time = std::move(found[i].timeText);
+        row.stamp = found[i].stamp;
     }
     found = {};
     for (std::size_t i = 0; i < rows.size(); ++i)

@@ -22,6 +22,14 @@ int WriteAll(int fd, std::string_view bytes) {
     return 0;
 }
 
+// FAT keeps no permission bits, and fusefat answers ENOSYS for them: a working directory on a
+// memory card still keeps its files.
+int SetMode(int fd, mode_t mode) {
+    if (fchmod(fd, mode) == 0)
+        return 0;
+    return errno == ENOSYS || errno == EOPNOTSUPP || errno == EPERM ? 0 : errno;
+}
+
 } // namespace
 
 int ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
@@ -30,11 +38,15 @@ int ReplaceFileAtomically(const std::string& path, std::string_view bytes, mode_
                                : slash == 0               ? "/"
                                                           : path.substr(0, slash);
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // A named temporary file rather than O_TMPFILE, which FUSE file systems (fusefat, exfat-fuse,
+    // ntfs-3g) lack.
     std::string temporary = folder + "/." + name + ".XXXXXX";
     const int fd = mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = fchmod(fd, mode) == 0 ? WriteAll(fd, bytes) : errno;
+    int error = SetMode(fd, mode);
+    if (error == 0)
+        error = WriteAll(fd, bytes);
     if (error == 0 && fsync(fd) != 0)
         error = errno;
     if (close(fd) != 0 && error == 0)

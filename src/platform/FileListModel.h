@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CaptureTime.h"
+#include "platform/FileStamp.h"
 #include "platform/WindowTypes.h"
 
 #include <QAbstractTableModel>
@@ -25,6 +26,7 @@ struct ListRow {
     // capture time (column 2), which arrives while rows are sorted and moved.
     std::uint32_t serial = kNoSerial;
     std::uint8_t state = 0; // LVIS_SELECTED | LVIS_FOCUSED
+    FileStamp stamp;        // what the listing learnt of the file, for the undo journal
 };
 
 // The rows of the list behind the view. Selection lives here, not in a selection model: a

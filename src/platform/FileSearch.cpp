@@ -61,7 +61,7 @@ enum class EntryKind { Skip, File };
 // Decides whether a matching entry is listed and, if so, which time it shows. `type` is the
 // d_type hint from readdir, which saves the stat for folders and tells links apart up front.
 EntryKind Examine(int dirFd, const char* name, unsigned char type, std::int64_t& mtime,
-                  bool& timeKnown) {
+                  bool& timeKnown, FileStamp& stamp) {
     struct stat info;
     timeKnown = false;
     if (type != DT_LNK) {
@@ -77,6 +77,7 @@ EntryKind Examine(int dirFd, const char* name, unsigned char type, std::int64_t&
         if (!S_ISLNK(info.st_mode)) {
             mtime = info.st_mtim.tv_sec;
             timeKnown = true;
+            stamp = StampOf(info);
             return EntryKind::File;
         }
     }
@@ -137,11 +138,13 @@ SearchResult FindFiles(const std::string& folder, const std::string& pattern,
         }
         std::int64_t mtime = 0;
         bool timeKnown = false;
-        if (Examine(dirFd, entry->d_name, entry->d_type, mtime, timeKnown) == EntryKind::Skip) {
+        FileStamp stamp;
+        if (Examine(dirFd, entry->d_name, entry->d_type, mtime, timeKnown, stamp) ==
+            EntryKind::Skip) {
             continue;
         }
         out.push_back(
-            FoundFile{std::string(name), timeKnown ? FileTimeText(mtime) : std::string()});
+            FoundFile{std::string(name), timeKnown ? FileTimeText(mtime) : std::string(), stamp});
     }
     if (!anyMatch) {
         return Failure(SearchError::NoSuchEntry, ENOENT);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileStamp.h"
+
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@ enum class SearchError {
 struct FoundFile {
     std::string name;     // the entry's name as the directory returned it, raw bytes
     std::string timeText; // FileTimeText of its last modification; empty when unknown
+    FileStamp stamp{};    // of the entry itself; unknown for a symbolic link
 };
 
 struct SearchResult {

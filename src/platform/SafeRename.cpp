@@ -1,5 +1,7 @@
 #include "platform/SafeRename.h"
 
+#include "platform/LetterCase.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -49,6 +51,40 @@ bool SameEntry(int dirfd, const std::string& from, const std::string& to, Rename
            SameInode(fromDir, toDir);
 }
 
+// One file seen under two names shows one kind, size and modification time. Names that differ in
+// any of them are two files, whatever the inode numbers say.
+bool MayBeOneFile(const struct stat& a, const struct stat& b) {
+    return (a.st_mode & S_IFMT) == (b.st_mode & S_IFMT) && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// Whether what the file system found under the new name can only be the source, met again under
+// another letter case: the folder lists the source under its own name, nothing under exactly the
+// new name and nothing else that matches it in another letter case. The folder's entries decide,
+// not inode numbers: the kernel's vfat gives both spellings one inode, but fusefat and exfat-fuse
+// give each spelling its own. A file that the file system matches by rules of its own (letter case
+// beyond ASCII, FAT short names) passes here, but never the rename through a temporary name: with
+// the source moved away that file still holds the new name, and the second step refuses.
+bool OnlySourceMatches(int dirfd, const std::string& from, const std::string& to,
+                       RenameSystem& sys) {
+    const std::string folder = DirectoryOf(from);
+    if (DirectoryOf(to) != folder)
+        return false;
+    std::vector<std::string> names;
+    if (sys.ReadFolder(dirfd, folder.c_str(), names) != 0)
+        return false;
+    const std::string source = LastComponent(from);
+    const std::string target = LastComponent(to);
+    bool sourceListed = false;
+    for (const std::string& name : names) {
+        if (name == source)
+            sourceListed = true;
+        else if (EqualIgnoringAsciiCase(name, target))
+            return false; // the target itself, or another file in another letter case
+    }
+    return sourceListed;
+}
+
 int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
             bool mayTakeCaseAlias);
 
@@ -59,7 +95,7 @@ std::string TemporaryName(const std::string& from) {
 }
 
 // A file system that ignores letter case finds "001.JPG" under "001.jpg" and so refuses the new
-// spelling as taken, and a plain rename of a file onto itself does nothing. Moving the file away
+// spelling as taken, and a plain rename of a file onto itself may do nothing. Moving the file away
 // first frees the name; should the second step fail, the file gets its old name back.
 int RenameThroughTemporary(int dirfd, const std::string& from, const std::string& to,
                            RenameSystem& sys) {
@@ -71,6 +107,8 @@ int RenameThroughTemporary(int dirfd, const std::string& from, const std::string
         if (err != 0)
             return err;
         err = Attempt(dirfd, temporary, to, sys, false);
+        // The old name was the file's a moment ago; only someone taking it meanwhile keeps the
+        // file under the temporary name, and replacing theirs is never an option.
         if (err != 0)
             Attempt(dirfd, temporary, from, sys, false);
         return err;
@@ -90,12 +128,10 @@ int ResolveConflict(int dirfd, const std::string& from, const std::string& to, R
     struct stat source {};
     if (const int err = sys.Fstatat(dirfd, from.c_str(), &source); err != 0)
         return err;
-    if (!SameInode(source, target))
-        return EEXIST;
-    if (SameEntry(dirfd, from, to, sys))
+    if (SameInode(source, target) && SameEntry(dirfd, from, to, sys))
         return 0;
-    // The same inode under a name the folder really lists is a second hard link, not an alias.
-    if (!mayTakeCaseAlias || sys.ListsExactName(dirfd, to.c_str()))
+    if (!mayTakeCaseAlias || !MayBeOneFile(source, target) ||
+        !OnlySourceMatches(dirfd, from, to, sys))
         return EEXIST;
     return RenameThroughTemporary(dirfd, from, to, sys);
 }
@@ -120,13 +156,16 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
     int err = sys.Renameat2NoReplace(dirfd, from.c_str(), to.c_str());
     if (err == 0)
         return 0;
+    // The kernel answers EEXIST itself when it finds the new name taken, whether or not the file
+    // system knows the flag.
     if (err == EEXIST)
         return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias);
     // EXDEV and the rest end here: a move that the file system cannot do is never copied.
     if (err != EINVAL && err != ENOSYS)
         return err;
 
-    // No RENAME_NOREPLACE (NFS, many FUSE file systems): a hard link cannot replace anything.
+    // No RENAME_NOREPLACE: FUSE file systems that leave the flag out (fusefat, exfat-fuse,
+    // ntfs-3g), NFS, SMB. A hard link cannot replace anything; ntfs-3g and NFS make them.
     err = sys.Linkat(dirfd, from.c_str(), to.c_str());
     if (err == 0) {
         err = sys.Unlinkat(dirfd, from.c_str());
@@ -139,8 +178,9 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
     if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS)
         return err;
 
-    // No hard links either: check that the name is free, then rename. A file that appears in
-    // between could still be replaced; no better call exists on such a file system.
+    // No hard links either, as on FAT and exFAT (fusefat and exfat-fuse answer EPERM): check that
+    // the name is free, then rename. A file that appears in between could still be replaced; no
+    // better call exists on such a file system, and `mv -n` has the same gap.
     struct stat target {};
     err = sys.Fstatat(dirfd, to.c_str(), &target);
     if (err == 0)
@@ -148,6 +188,11 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
     if (err != ENOENT)
         return err;
     return sys.Renameat(dirfd, from.c_str(), to.c_str());
+}
+
+int OpenFolderToRead(int dirfd, const std::string& subfolder) {
+    return openat(dirfd, subfolder.empty() ? "." : subfolder.c_str(),
+                  O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
 } // namespace
@@ -174,32 +219,8 @@ int RenameSystem::Renameat(int dirfd, const char* from, const char* to) {
     return Result(renameat(dirfd, from, dirfd, to));
 }
 
-bool RenameSystem::ListsExactName(int dirfd, const char* name) {
-    const std::string path(name);
-    const std::string folder = DirectoryOf(path);
-    const std::string wanted = LastComponent(path);
-    const int fd =
-        openat(dirfd, folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return true;
-    DIR* dir = fdopendir(fd);
-    if (dir == nullptr) {
-        close(fd);
-        return true;
-    }
-    bool found = false;
-    errno = 0;
-    while (const dirent* entry = readdir(dir)) {
-        if (wanted == entry->d_name) {
-            found = true;
-            break;
-        }
-    }
-    // A listing cut short by an error proves nothing.
-    if (!found && errno != 0)
-        found = true;
-    closedir(dir);
-    return found;
+int RenameSystem::ReadFolder(int dirfd, const char* folder, std::vector<std::string>& names) {
+    return ReadFolderNames(dirfd, folder, names);
 }
 
 RenameSystem& DefaultRenameSystem() {
@@ -210,6 +231,37 @@ RenameSystem& DefaultRenameSystem() {
 int RenameNoReplace(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys) {
     return Attempt(dirfd, std::string(WithoutLeadingSlashes(from)),
                    std::string(WithoutLeadingSlashes(to)), sys, true);
+}
+
+int ReadFolderNames(int dirfd, const std::string& subfolder, std::vector<std::string>& names) {
+    const int fd = OpenFolderToRead(dirfd, subfolder);
+    if (fd < 0)
+        return errno;
+    DIR* dir = fdopendir(fd);
+    if (dir == nullptr) {
+        const int err = errno;
+        close(fd);
+        return err;
+    }
+    errno = 0;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view name(entry->d_name);
+        if (name != "." && name != "..")
+            names.emplace_back(name);
+    }
+    const int err = errno;
+    closedir(dir);
+    return err;
+}
+
+int SyncFolder(int dirfd, const std::string& subfolder) {
+    // A descriptor opened for reading: fsync refuses the O_PATH one of a batch.
+    const int fd = OpenFolderToRead(dirfd, subfolder);
+    if (fd < 0)
+        return errno;
+    const int err = Result(fsync(fd));
+    close(fd);
+    return err;
 }
 
 FolderHandle::FolderHandle(const std::string& folder) {

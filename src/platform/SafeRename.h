@@ -1,15 +1,16 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
 namespace quorvel {
 
-// The system calls behind RenameNoReplace, one virtual each, so that a test can make any step fail
-// or pretend to be a file system that ignores letter case. The base class makes the real calls.
-// Every call returns 0 on success or the errno value of its failure (never -1); errno itself is
-// not looked at afterwards. Names are relative to dirfd and may hold "/".
+// The system calls behind RenameNoReplace, one virtual each, so that a test can make any step fail.
+// The base class makes the real calls. Every call returns 0 on success or the errno value of its
+// failure (never -1); errno itself is not looked at afterwards. Names are relative to dirfd and
+// may hold "/".
 class RenameSystem {
 public:
     virtual ~RenameSystem();
@@ -24,9 +25,8 @@ public:
     virtual int Fstatat(int dirfd, const char* name, struct stat* st);
     // Plain renameat, which replaces an existing target: only used after checking that none exists.
     virtual int Renameat(int dirfd, const char* from, const char* to);
-    // Whether the folder of `name` lists an entry spelled exactly like its last component, byte for
-    // byte. A folder that cannot be read counts as listing it, the answer that refuses a rename.
-    virtual bool ListsExactName(int dirfd, const char* name);
+    // ReadFolderNames, below.
+    virtual int ReadFolder(int dirfd, const char* folder, std::vector<std::string>& names);
 };
 
 RenameSystem& DefaultRenameSystem();
@@ -36,8 +36,20 @@ RenameSystem& DefaultRenameSystem();
 // taken, ENOENT when the old name (or a folder on the way to the new one) is missing, and whatever
 // else the file system reports. A leading "/" does not leave the folder: names are joined to it as
 // a path would be. Nothing is ever copied, and a failure leaves the file under its old name.
+//
+// On a file system that ignores letter case, a new name that differs from the old one only in case
+// is the file's own and the rename goes ahead; a new name that another entry holds in any letter
+// case is taken.
 int RenameNoReplace(int dirfd, const std::string& from, const std::string& to,
                     RenameSystem& sys = DefaultRenameSystem());
+
+// Appends every entry of the folder `subfolder` of dirfd ("" for dirfd's own), "." and ".." left
+// out, byte for byte. Returns 0 or an errno value; a listing cut short by an error is a failure.
+int ReadFolderNames(int dirfd, const std::string& subfolder, std::vector<std::string>& names);
+
+// Writes the entries of the folder `subfolder` of dirfd ("" for dirfd's own) to the disk, so that
+// the renames made in it survive a power cut. Returns 0 or an errno value.
+int SyncFolder(int dirfd, const std::string& subfolder);
 
 // An open folder for the *at calls of one batch, closed when the handle goes.
 class FolderHandle {

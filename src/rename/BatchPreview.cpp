@@ -1,15 +1,17 @@
 #include "rename/BatchPreview.h"
 
+#include "platform/LetterCase.h"
+#include "platform/SafeRename.h"
 #include "platform/SystemErrorText.h"
 
 #include <cerrno>
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,48 +51,86 @@ bool SameInode(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// Which new names the folder already holds. A large batch reads the folder once: looking up names
-// that do not exist yet, one call each, costs more than the whole listing of a folder fresh from
-// the disk. A name with a "/" lies in another folder and is always looked up.
+// Which new names the folder already holds, and whether by another file than the row's own. A
+// large batch reads the folder once: looking up names that do not exist yet, one call each, costs
+// more than the whole listing of a folder fresh from the disk. A small one looks each name up and
+// reads the folder only when a name exists. A name with a "/" lies in another folder and is always
+// looked up.
 class ExistingNames {
 public:
-    ExistingNames(int dirfd, std::size_t lookups) : m_dirfd(dirfd) {
+    ExistingNames(int dirfd, const std::vector<PlannedRename>& plan)
+        : m_dirfd(dirfd), m_plan(plan) {
         constexpr std::size_t kListAbove = 256;
-        if (dirfd < 0 || lookups <= kListAbove)
-            return;
-        const int fd = openat(dirfd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        DIR* dir = fd < 0 ? nullptr : fdopendir(fd);
-        if (dir == nullptr) {
-            if (fd >= 0)
-                close(fd);
-            return;
-        }
-        errno = 0;
-        while (const dirent* entry = readdir(dir))
-            m_names.emplace(entry->d_name);
-        // A listing cut short proves nothing about the names it did not reach.
-        m_listed = errno == 0;
-        closedir(dir);
+        if (plan.size() > kListAbove)
+            List();
     }
 
-    // Whether the new name is taken by anything but the row's own file: a file system that
-    // ignores letter case finds the file itself under another spelling, and the rename allows it.
-    bool TakenByAnother(const PlannedRename& row) const {
-        if (m_listed && row.newName.find('/') == std::string::npos &&
-            !m_names.contains(row.newName))
-            return false;
+    // Whether the new name of row k is taken by anything but the row's own file or a file that an
+    // earlier row has renamed away by then.
+    bool TakenByAnother(std::size_t k) {
+        const PlannedRename& row = m_plan[k];
         struct stat target {};
-        if (fstatat(m_dirfd, row.newName.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
+        const bool elsewhere = row.newName.find('/') != std::string::npos;
+        if ((elsewhere || !m_listed) &&
+            fstatat(m_dirfd, row.newName.c_str(), &target, AT_SYMLINK_NOFOLLOW) != 0)
             return false;
-        struct stat own {};
-        return fstatat(m_dirfd, row.oldName.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0 ||
-               !SameInode(own, target);
+        if (!elsewhere)
+            List();
+        if (elsewhere || !m_listed) {
+            struct stat own {};
+            return fstatat(m_dirfd, row.oldName.c_str(), &own, AT_SYMLINK_NOFOLLOW) != 0 ||
+                   !SameInode(own, target);
+        }
+        // Entries matching the new name in any letter case, as a file system that ignores case
+        // matches them; whatever inode numbers it gives each spelling, its entries tell.
+        bool otherCase = false;
+        const auto [first, last] = m_index.equal_range(row.newName);
+        for (auto entry = first; entry != last; ++entry) {
+            if (*entry == row.oldName || FreedBefore(*entry, k))
+                continue;
+            if (*entry == row.newName)
+                return true;
+            otherCase = true;
+        }
+        // Another file in another letter case holds the name only where the file system ignores
+        // case, and it is then what the new name finds.
+        return otherCase &&
+               fstatat(m_dirfd, row.newName.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
     }
 
 private:
+    // Reads the folder, once; a listing cut short proves nothing about the names it did not reach.
+    void List() {
+        if (m_triedListing)
+            return;
+        m_triedListing = true;
+        m_listed = ReadFolderNames(m_dirfd, "", m_names) == 0;
+        if (!m_listed)
+            return;
+        m_index.reserve(m_names.size());
+        for (const std::string& name : m_names)
+            m_index.insert(name);
+    }
+
+    // Whether an earlier row than k has `name` as its old name.
+    bool FreedBefore(std::string_view name, std::size_t k) {
+        if (m_firstRowOfOldName.empty()) {
+            m_firstRowOfOldName.reserve(m_plan.size());
+            for (std::size_t j = 0; j < m_plan.size(); ++j)
+                m_firstRowOfOldName.try_emplace(m_plan[j].oldName, j);
+        }
+        const auto found = m_firstRowOfOldName.find(name);
+        return found != m_firstRowOfOldName.end() && found->second < k;
+    }
+
     int m_dirfd;
+    const std::vector<PlannedRename>& m_plan;
+    bool m_triedListing = false;
     bool m_listed = false;
-    std::unordered_set<std::string> m_names;
+    std::vector<std::string> m_names;
+    std::unordered_multiset<std::string_view, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual>
+        m_index;
+    std::unordered_map<std::string_view, std::size_t> m_firstRowOfOldName;
 };
 
 std::int32_t NumberAt(const NameBuilder& names, std::size_t k) {
@@ -122,20 +162,18 @@ std::vector<BatchProblem> FindBatchProblems(int dirfd, const std::vector<Planned
     const std::size_t firstNumberLength = FormatSequenceNumber(names.Start(), names.Width()).size();
     bool outgrown = false;
     std::unordered_map<std::string_view, std::size_t> firstRowOfNewName;
-    std::unordered_set<std::string_view> freedBefore; // old names of the rows renamed earlier
     firstRowOfNewName.reserve(plan.size());
-    freedBefore.reserve(plan.size());
-    const ExistingNames existing(dirfd, plan.size());
+    std::optional<ExistingNames> existing;
+    if (dirfd >= 0)
+        existing.emplace(dirfd, plan);
 
     for (std::size_t k = 0; k < plan.size(); ++k) {
         const PlannedRename& row = plan[k];
         const auto [earlier, first] = firstRowOfNewName.try_emplace(row.newName, k);
         if (!first)
             problems.push_back({BatchProblemKind::SameNewName, k, earlier->second});
-        else if (dirfd >= 0 && row.newName != row.oldName && !freedBefore.contains(row.newName) &&
-                 existing.TakenByAnother(row))
+        else if (existing && row.newName != row.oldName && existing->TakenByAnother(k))
             problems.push_back({BatchProblemKind::NameTaken, k});
-        freedBefore.insert(row.oldName);
 
         // One report is enough: every later number is at least as long.
         if (!outgrown &&

@@ -33,7 +33,8 @@ struct BatchProblem {
 };
 
 // What would go wrong, found without changing anything: looks up the new names in the folder open
-// as dirfd (-1: the folder is not looked at, and 255 bytes is the limit). In row order.
+// as dirfd (-1: the folder is not looked at, and 255 bytes is the limit). Where the file system
+// ignores letter case, a name another file holds in another case is taken. In row order.
 std::vector<BatchProblem> FindBatchProblems(int dirfd, const std::vector<PlannedRename>& plan,
                                             const NameBuilder& names);
 

@@ -39,8 +39,11 @@ void CNumberingDlg::RenameSelected() {
     }
     // The list cannot change while the confirmation is open, nor during the run.
     std::vector<std::string> selectedNames;
-    for (; row != -1; row = m_listFiles.GetNextItem(row, LVNI_SELECTED))
+    std::vector<FileStamp> listedStamps;
+    for (; row != -1; row = m_listFiles.GetNextItem(row, LVNI_SELECTED)) {
         selectedNames.push_back(m_listFiles.GetItemText(row, 0));
+        listedStamps.push_back(m_listFiles.Model()->row(row).stamp);
+    }
 
     // The preview uses the texts as typed: the fields are read only once the user agrees.
     std::string preview;
@@ -60,26 +63,28 @@ void CNumberingDlg::RenameSelected() {
     const std::vector<PlannedRename> plan = PlanBatch(names, selectedNames);
     const std::string folderPart = FolderPart(m_strFolder);
     const FolderHandle folder(folderPart);
-    // Written before the first rename, so that a crash halfway still leaves a way back. A batch
-    // that cannot keep a journal still runs, but no older journal may then pose as this one.
+    // On the disk before the first rename, so that a crash halfway still leaves a way back. A
+    // batch that cannot keep a journal still runs, but no older journal may then pose as this one.
     const std::string journalPath = UndoJournalFile();
     UndoJournal journal;
     bool journaled = false;
     if (folder.ok()) {
-        journal = MakeUndoJournal(folder.fd(), folderPart, plan);
+        journal = MakeUndoJournal(folder.fd(), folderPart, plan, listedStamps);
         journaled = WriteUndoJournal(journalPath, journal) == 0;
     }
     std::size_t done = 0;
+    int error = 0;
     for (; done < plan.size(); ++done) {
-        const int error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName,
-                                                        plan[done].newName, m_services.renameSystem)
-                                      : folder.error();
-        if (error != 0) {
-            Box("既に同名のファイル名がフォルダ内に存在します。", "Quorvel", MB_OK | MB_ICONHAND,
-                BatchFailureText(plan[done], error, done));
+        error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName, plan[done].newName,
+                                              m_services.renameSystem)
+                            : folder.error();
+        if (error != 0)
             break;
-        }
     }
+    // The renames reach the disk before the journal says how far they came, and both before any
+    // box waits for the user.
+    if (done > 0)
+        SyncRenamedFolders(folder.fd(), journal, done);
     if (journaled && done > 0) {
         // Should this write fail, the journal written before still leads the undo: it checks
         // every file on the disk.
@@ -89,6 +94,9 @@ void CNumberingDlg::RenameSelected() {
         RemoveUndoJournal(journalPath);
     }
     m_undoAction->setEnabled(journaled && done > 0);
+    if (error != 0)
+        Box("既に同名のファイル名がフォルダ内に存在します。", "Quorvel", MB_OK | MB_ICONHAND,
+            BatchFailureText(plan[done], error, done));
     ListFolder(m_strFolder, 1, 0);
 }
 

@@ -9,7 +9,10 @@
 #include <charconv>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <set>
 #include <string_view>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -32,6 +35,17 @@ FileIdentity IdentityOf(const struct stat& st) {
                         static_cast<std::int64_t>(st.st_mtim.tv_nsec)};
 }
 
+FileIdentity IdentityOf(const FileStamp& stamp, std::uint64_t device) {
+    constexpr std::int64_t kBillion = 1000000000;
+    std::int64_t seconds = stamp.mtimeNanoseconds / kBillion;
+    std::int64_t nanoseconds = stamp.mtimeNanoseconds % kBillion;
+    if (nanoseconds < 0) {
+        --seconds;
+        nanoseconds += kBillion;
+    }
+    return FileIdentity{true, device, stamp.inode, stamp.size, seconds, nanoseconds};
+}
+
 // The same inode, or, where inode numbers did not survive, the same size and time.
 bool IsSameFile(const FileIdentity& recorded, const struct stat& st) {
     if (!recorded.known)
@@ -42,10 +56,31 @@ bool IsSameFile(const FileIdentity& recorded, const struct stat& st) {
             now.mtimeNanoseconds == recorded.mtimeNanoseconds);
 }
 
-bool HoldsFile(int dirfd, const std::string& name, const FileIdentity& identity) {
-    struct stat st {};
-    return fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && IsSameFile(identity, st);
-}
+// Which names the folder held when the undo began. A name in a subfolder is not listed: the file's
+// status alone tells. The status is asked too, so that a name that left meanwhile is no longer
+// held; a name the undo itself gives back is never asked for again.
+class FolderNames {
+public:
+    FolderNames(int dirfd, RenameSystem& sys) : m_dirfd(dirfd) {
+        std::vector<std::string> names;
+        if (sys.ReadFolder(dirfd, "", names) == 0)
+            m_names.emplace(std::make_move_iterator(names.begin()),
+                            std::make_move_iterator(names.end()));
+    }
+
+    bool Holds(const std::string& name, const FileIdentity& identity) const {
+        if (m_names && name.find('/') == std::string::npos && !m_names->contains(name))
+            return false;
+        struct stat st {};
+        return fstatat(m_dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               IsSameFile(identity, st);
+    }
+
+private:
+    int m_dirfd;
+    // Absent when the folder could not be read.
+    std::optional<std::unordered_set<std::string>> m_names;
+};
 
 void AddField(std::string& out, std::string_view field) {
     out += field;
@@ -171,14 +206,27 @@ std::string UndoJournalPath(const std::string& settingsPath) {
            "Qorv.undo";
 }
 
-UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan) {
+UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan,
+                            const std::vector<FileStamp>& listed) {
     UndoJournal journal{std::move(folder), {}, std::nullopt};
     journal.entries.reserve(plan.size());
-    for (const PlannedRename& row : plan) {
+    const auto lookUp = [dirfd](const std::string& name) {
         struct stat st {};
-        const bool found = fstatat(dirfd, row.oldName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-        journal.entries.push_back(
-            {row.oldName, row.newName, found ? IdentityOf(st) : FileIdentity{}});
+        return fstatat(dirfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 ? IdentityOf(st)
+                                                                           : FileIdentity{};
+    };
+    // One status instead of one per row, when the first row's file is in this folder just as the
+    // listing saw it.
+    struct stat folderStat {};
+    const bool useListing = !plan.empty() && listed.size() == plan.size() && listed[0].known() &&
+                            fstat(dirfd, &folderStat) == 0 &&
+                            lookUp(plan[0].oldName) == IdentityOf(listed[0], folderStat.st_dev);
+    const std::uint64_t device = static_cast<std::uint64_t>(folderStat.st_dev);
+    for (std::size_t k = 0; k < plan.size(); ++k) {
+        const PlannedRename& row = plan[k];
+        journal.entries.push_back({row.oldName, row.newName,
+                                   useListing && listed[k].known() ? IdentityOf(listed[k], device)
+                                                                   : lookUp(row.oldName)});
     }
     return journal;
 }
@@ -206,26 +254,45 @@ bool HasSomethingToUndo(const UndoJournal& journal) {
     return journal.done ? *journal.done > 0 : !journal.entries.empty();
 }
 
+int SyncRenamedFolders(int dirfd, const UndoJournal& journal, std::size_t renamed) {
+    std::set<std::string> subfolders{""};
+    for (std::size_t k = 0; k < renamed && k < journal.entries.size(); ++k) {
+        const std::string& name = journal.entries[k].newName;
+        if (const std::size_t slash = name.rfind('/'); slash != std::string::npos)
+            subfolders.insert(name.substr(0, slash + 1));
+    }
+    int result = 0;
+    for (const std::string& subfolder : subfolders)
+        if (const int error = SyncFolder(dirfd, subfolder); error != 0 && result == 0)
+            result = error;
+    return result;
+}
+
 UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys) {
     UndoResult result;
     const FolderHandle folder(journal.folder);
+    const FolderNames names(folder.fd(), sys);
     // Rows past the one that failed were never tried.
-    std::size_t k = journal.done.value_or(journal.entries.size());
+    const std::size_t end = journal.done.value_or(journal.entries.size());
+    std::size_t k = end;
     while (k-- > 0) {
         const JournalEntry& e = journal.entries[k];
         if (!folder.ok()) {
             result.skipped.push_back({e.oldName, e.newName, folder.error()});
             continue;
         }
-        if (HoldsFile(folder.fd(), e.newName, e.identity)) {
+        if (names.Holds(e.newName, e.identity)) {
             if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys); error)
                 result.skipped.push_back({e.oldName, e.newName, error});
             else
                 ++result.restored;
-        } else if (!HoldsFile(folder.fd(), e.oldName, e.identity)) {
+        } else if (!names.Holds(e.oldName, e.identity)) {
             result.skipped.push_back({e.oldName, e.newName, 0});
         }
     }
+    // Before the journal goes: a power cut must not undo the undo without it.
+    if (result.restored > 0)
+        SyncRenamedFolders(folder.fd(), journal, end);
     return result;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileStamp.h"
 #include "rename/BatchPreview.h"
 
 #include <cstddef>
@@ -13,8 +14,9 @@ namespace quorvel {
 class RenameSystem;
 
 // What tells a renamed file from another one put under its name later. A rename keeps the inode,
-// but some file systems (FAT) number inodes afresh after a remount; size and modification time
-// survive that, and a file edited since keeps its inode.
+// and a file edited since keeps its inode. FAT and exFAT number inodes afresh at every mount (the
+// FUSE ones by the order of lookups); size and modification time survive that, except where the
+// file system itself dates a renamed file anew (fusefat does).
 struct FileIdentity {
     bool known = false;
     std::uint64_t device = 0;
@@ -22,6 +24,8 @@ struct FileIdentity {
     std::int64_t size = 0;
     std::int64_t mtimeSeconds = 0;
     std::int64_t mtimeNanoseconds = 0;
+
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 
 struct JournalEntry {
@@ -42,8 +46,11 @@ struct UndoJournal {
 // "Qorv.undo" in the folder of the settings file.
 std::string UndoJournalPath(const std::string& settingsPath);
 
-// The journal of a batch about to run: each row's file as it is now in the folder open as dirfd.
-UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan);
+// The journal of a batch about to run in the folder open as dirfd. `listed` holds what the listing
+// learnt of each row's file; it is taken when the first row's file still matches it there, and
+// otherwise every file is looked at anew (the listing may have shown another folder).
+UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan,
+                            const std::vector<FileStamp>& listed);
 
 // Replaces the file atomically: a crash leaves the old journal or the new one, never a torn one.
 // Returns 0 or the errno value of the failure; on failure the old file is untouched.
@@ -54,6 +61,10 @@ std::optional<UndoJournal> ReadUndoJournal(const std::string& path);
 int RemoveUndoJournal(const std::string& path);
 
 bool HasSomethingToUndo(const UndoJournal& journal);
+
+// Writes to the disk the folders that the first `renamed` renames of the journal changed: the
+// folder itself and those a "/" in a new name led into. Returns 0 or the first errno value.
+int SyncRenamedFolders(int dirfd, const UndoJournal& journal, std::size_t renamed);
 
 struct UndoSkip {
     std::string oldName;
@@ -66,9 +77,11 @@ struct UndoResult {
     std::vector<UndoSkip> skipped; // in the order they were met: last renamed first
 };
 
-// Renames the files back, last renamed first, never replacing anything. A file found under neither
-// name is skipped and reported; one already under its old name is left alone, so that running the
-// same journal twice restores nothing twice.
+// Renames the files back, last renamed first, never replacing anything, and writes the folder to
+// the disk. A file is under a name when the folder lists exactly that name and the file there is
+// the journal's: on a file system that ignores letter case every spelling finds it. A file found
+// under neither name is skipped and reported; one already under its old name is left alone, so that
+// running the same journal twice restores nothing twice.
 UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys);
 
 // "new → old" per file the undo would rename back, in row order.

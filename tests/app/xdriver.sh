@@ -18,8 +18,9 @@ fi
 set -uo pipefail
 xdotool getdisplaygeometry >/dev/null 2>&1 || exit 75
 : >"$XD_MARK"
-WORK="$(mktemp -d)" XD_LOG="$(mktemp)" XPID="" APP="" MAIN="" passed=0 failed=0
-trap '[ -n "$XPID" ] && kill -9 $APP "$XPID" 2>/dev/null; wait; rm -rf "$WORK" "$XD_LOG"' EXIT
+WORK="$(mktemp -d)" XD_LOG="$(mktemp)" XPID="" APP="" MAIN="" XD_AT_EXIT="" passed=0 failed=0
+# XD_AT_EXIT: a script's own clean-up (an unmount), once the program is gone.
+trap '[ -n "$XPID" ] && kill -9 $APP "$XPID" 2>/dev/null; wait; eval "$XD_AT_EXIT"; rm -rf "$WORK" "$XD_LOG"' EXIT
 cd "$WORK" || exit 1
 
 check() { # what expected actual

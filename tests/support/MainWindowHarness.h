@@ -21,7 +21,11 @@ namespace quorvel::test {
 // except the file system. The previous working directory comes back afterwards.
 class MainWindowHarness {
 public:
-    MainWindowHarness() : m_previous(QDir::currentPath()) {
+    MainWindowHarness() : MainWindowHarness(QDir::tempPath()) {}
+    // The working directory, where Qorv.ini and the undo journal live, in a fresh folder below
+    // `parent`.
+    explicit MainWindowHarness(const QString& parent)
+        : m_work(parent + "/quorvel-work-XXXXXX"), m_previous(QDir::currentPath()) {
         QDir::setCurrent(m_work.path());
     }
     ~MainWindowHarness() {
@@ -43,8 +47,8 @@ public:
     }
 
     CNumberingDlg& start() {
-        dlg = std::make_unique<CNumberingDlg>(
-            iniPath(), DialogServices{boxes, chooser, renameSystem()});
+        dlg = std::make_unique<CNumberingDlg>(iniPath(),
+                                              DialogServices{boxes, chooser, renameSystem()});
         dlg->Create();
         return *dlg;
     }

@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# A camera card as users have one: a FAT image mounted through fusefat, which gives each spelling
+# of a name its own inode number. Every file selected, prefix IMG_, start 0001, lower-case
+# extensions: each new name differs from the old one in letter case only, every file is renamed
+# and no failure box shows; Ctrl+Z gives the old names back. The journal reaches the disk before
+# the first rename, and the card's folder after the last. A new name that another file holds in
+# another letter case stops the run at that row with the failure box, the other file untouched.
+. "$(dirname "$0")/xdriver.sh"
+. "$(dirname "$0")/../support/fsimage.sh"
+XD_AT_EXIT=fs_unmount
+fs_mount fat
+card="$FS_MOUNT/DCIM"
+
+start_on() { # folder files...: each holds its own name
+    local folder="$1"
+    shift
+    mkdir "$folder"
+    for name in "$@"; do printf '%s' "$name" >"$folder/$name"; done
+    printf '[Data]\nFolder=%s\nStartNumber=0001\n' "$folder" >Qorv.ini
+}
+renamed_as() { [ "$(contents "$1")" == "$2" ]; }
+
+start_on "$card" IMG_0001.JPG IMG_0002.JPG
+x_start strace -f -qq -y -e trace=fsync,rename,renameat2 -o trace
+x_keys "Tab*6" space Tab # 全選択, then the prefix
+x_type IMG_
+x_keys Return
+x_answer 確認 || abort "the confirmation opens"
+poll renamed_as "$card" "IMG_0001.jpg=IMG_0001.JPG IMG_0002.jpg=IMG_0002.JPG"
+sleep 0.5
+check "no failure box after a case-only batch" "" "$(window Quorvel)"
+check "a case-only batch renames every file" \
+    "IMG_0001.jpg=IMG_0001.JPG IMG_0002.jpg=IMG_0002.JPG" "$(contents "$card")"
+x_keys ctrl+z
+x_answer Quorvel || abort "the undo asks first"
+poll renamed_as "$card" "IMG_0001.JPG=IMG_0001.JPG IMG_0002.JPG=IMG_0002.JPG"
+check "the undo gives every old name back" \
+    "IMG_0001.JPG=IMG_0001.JPG IMG_0002.JPG=IMG_0002.JPG" "$(contents "$card")"
+x_keys Escape
+x_end
+
+# The order of the calls in the trace, by line: the journal's file synced, the journal renamed into
+# place, its folder synced, the photos renamed, the card's folder synced, the journal with the
+# progress renamed into place; the undo follows.
+lines() { grep -n -E "$1" trace | cut -d: -f1; }
+journal_placed="$(lines "rename\\(\"$WORK/\\.Qorv\\.undo\\.[^\"]*\", \"$WORK/Qorv\\.undo\"" | head -n 2)"
+j1="$(sed -n 1p <<<"$journal_placed")" j2="$(sed -n 2p <<<"$journal_placed")"
+renames="$(lines "rename.*<$card>" | awk -v a="${j1:-0}" -v b="${j2:-0}" '$1 > a && $1 < b')"
+r1="$(head -n 1 <<<"$renames")" rn="$(tail -n 1 <<<"$renames")"
+between() { # pattern from to: whether a call matching it lies between the two lines
+    [ -n "$2" ] && [ -n "$3" ] && lines "$1" | awk -v a="$2" -v b="$3" '$1 > a && $1 < b { f = 1 } END { exit !f }'
+}
+in_order() { "$@" && echo yes || echo no; }
+check "the journal's file reaches the disk before it is put in place" yes \
+    "$(in_order between "fsync\\([0-9]+<$WORK/\\.Qorv\\.undo\\." 0 "$j1")"
+check "the journal's folder reaches the disk before the first rename" yes \
+    "$(in_order between "fsync\\([0-9]+<$WORK>\\)" "$j1" "$r1")"
+check "the card's folder reaches the disk after the last rename, before the journal says so" yes \
+    "$(in_order between "fsync\\([0-9]+<$card>\\)" "$rn" "$j2")"
+undone="$(lines "rename.*<$card>" | awk -v b="${j2:-0}" '$1 > b' | tail -n 1)"
+check "the card's folder reaches the disk after the undo" yes \
+    "$(in_order between "fsync\\([0-9]+<$card>\\)" "$undone" 999999)"
+
+start_on "$FS_MOUNT/clash" a.jpg b.jpg IMG_0002.JPG
+x_start
+x_keys Tab Tab Home shift+Down Tab # the first two rows, then the prefix
+x_type IMG_
+x_keys Return
+x_answer 確認 || abort "the confirmation opens"
+x_answer Quorvel || abort "the clash is reported"
+x_keys Escape
+x_end
+check "another file in another letter case stops the run there" \
+    "IMG_0001.jpg=a.jpg IMG_0002.JPG=IMG_0002.JPG b.jpg=b.jpg" "$(contents "$FS_MOUNT/clash")"
+report
