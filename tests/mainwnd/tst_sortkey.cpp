@@ -40,9 +40,9 @@ void TestSortKey::sortedKeys_Should_FollowCp932_And_KeepTiesInListingOrder() {
     QFETCH(bool, ascending);
     QFETCH(QByteArray, sorted);
     const QByteArrayList listed = names.split(' ');
-    std::vector<std::string> keys;
+    SortKeys keys;
     for (const QByteArray& name : listed)
-        keys.push_back(m_sharedMaker(name.toStdString()));
+        keys.Add(m_sharedMaker(name.toStdString()));
     QByteArrayList got;
     for (std::uint32_t row : SortedOrder(keys, ascending))
         got << listed[qsizetype(row)];

@@ -70,14 +70,14 @@ private slots:
         QFETCH(SearchError, error);
         const std::string path =
             folder.isEmpty() ? "" : m_dir.path().toStdString() + '/' + folder.toStdString();
-        std::vector<FoundFile> found{{"kept", "kept"}};
+        std::vector<ListRow> found{{"kept", "kept"}};
         const SearchResult result = FindFiles(path, pattern.toStdString(), found);
         QCOMPARE(result.error, error);
         QTEST(result.sysError, "sysError");
         QCOMPARE(found.front().name, "kept"); // what was there stays first
         QByteArrayList names;
         for (auto file = found.begin() + 1; file != found.end(); ++file) {
-            QVERIFY(!file->timeText.empty());
+            QVERIFY(!file->time.empty());
             names << QByteArray::fromStdString(file->name);
         }
         std::sort(names.begin(), names.end());

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Cases.h"
+
+#include <cstddef>
+
+namespace quorvel::bench {
+
+// Listing a folder of `files` hard links into a fresh window: the peak of resident memory over
+// the memory before, and what the finished rows occupy (their array and the heap blocks of their
+// texts, counted block by block, so the figure does not depend on what the heap keeps).
+struct PeakMemory {
+    long peakBytes;
+    long rowsBytes;
+    double listMs;
+};
+PeakMemory ListPeakMemory(const Workload& w, std::size_t files);
+
+// Wall-clock milliseconds of a case and its floor: work that waits on a slow file system, where
+// the processor's clock says nothing.
+struct WallTiming {
+    double caseMs;
+    double floorMs;
+};
+
+// Listing `files` files into a window whose every metadata call takes `delayUs` longer, against
+// the same calls made one at a time in a plain loop.
+WallTiming SlowListingCase(const Workload& w, std::size_t files, int delayUs);
+
+// Renaming `files` files through a window whose every rename takes `delayUs` longer, once with
+// the progress window and its worker thread and once with the work run directly, as without
+// them; the best of `repetitions` each. Also the longest time the event loop went without turning
+// during each (a 10 ms timer that cannot fire while the thread is busy).
+struct ProgressTiming {
+    WallTiming time;
+    double caseStallMs;
+    double floorStallMs;
+};
+ProgressTiming ProgressRenameCase(const Workload& w, std::size_t files, int delayUs,
+                                  int repetitions);
+
+} // namespace quorvel::bench
