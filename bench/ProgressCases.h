@@ -27,16 +27,18 @@ struct WallTiming {
 // the same calls made one at a time in a plain loop.
 WallTiming SlowListingCase(const Workload& w, std::size_t files, int delayUs);
 
-// Renaming `files` files through a window whose every rename takes `delayUs` longer, once with
-// the progress window and its worker thread and once with the work run directly, as without
-// them; the best of `repetitions` each. Also the longest time the event loop went without turning
-// during each (a 10 ms timer that cannot fire while the thread is busy).
+// Renaming `files` files through a window whose renames go at one per `periodUs`, as over a
+// share, once with the progress window and its worker thread and once with the work run on the
+// spot, as without them; the best of `repetitions` each, on both clocks. Also the longest time
+// the event loop went without turning during each (a 10 ms timer cannot fire while the thread is
+// busy).
 struct ProgressTiming {
-    WallTiming time;
+    WallTiming wall;
+    WallTiming cpu;
     double caseStallMs;
     double floorStallMs;
 };
-ProgressTiming ProgressRenameCase(const Workload& w, std::size_t files, int delayUs,
+ProgressTiming ProgressRenameCase(const Workload& w, std::size_t files, int periodUs,
                                   int repetitions);
 
 } // namespace quorvel::bench

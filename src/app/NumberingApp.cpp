@@ -66,7 +66,8 @@ bool CNumberingApp::InitInstance() {
         std::string directory = CurrentDirectory(&error);
         if (directory.empty()) {
             // Without a working directory there is no settings file to read or write.
-            m_messageBox.Show(nullptr, SystemErrorText(error), kAppName, MB_OK | MB_ICONEXCLAMATION);
+            m_messageBox.Show(nullptr, SystemErrorText(error), kAppName,
+                              MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
         m_settingsPath = std::move(directory) + "/Qorv.ini";

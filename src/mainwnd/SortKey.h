@@ -64,7 +64,8 @@ std::vector<std::uint32_t> SortedOrder(const SortKeys& keys, bool ascending);
 
 // Puts items[order[i]] at position i for every i, moving each item once and using no second
 // array; `order` (a permutation of all positions) is used up on the way.
-template <typename T> void PermuteInPlace(std::vector<T>& items, std::vector<std::uint32_t>& order) {
+template <typename T>
+void PermuteInPlace(std::vector<T>& items, std::vector<std::uint32_t>& order) {
     for (std::uint32_t start = 0; start < order.size(); ++start) {
         if (order[start] == start)
             continue;

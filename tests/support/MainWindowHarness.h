@@ -47,13 +47,16 @@ public:
     }
 
     CNumberingDlg& start() {
-        dlg = std::make_unique<CNumberingDlg>(iniPath(),
-                                              DialogServices{boxes, chooser, renameSystem()});
+        dlg = std::make_unique<CNumberingDlg>(
+            iniPath(),
+            DialogServices{boxes, chooser, renameSystem(), progressWindow(), searchSystem()});
         dlg->Create();
         return *dlg;
     }
 
     virtual RenameSystem& renameSystem() { return DefaultRenameSystem(); }
+    virtual IProgressWindow& progressWindow() { return DefaultProgressWindow(); }
+    virtual SearchSystem& searchSystem() { return DefaultSearchSystem(); }
 
     QLineEdit* edit(int id) const { return qobject_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
     QAbstractButton* button(int id) const {
