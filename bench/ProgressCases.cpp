@@ -9,7 +9,9 @@
 #include "platform/SafeRename.h"
 #include "res/resource.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -155,6 +157,20 @@ double LongestStallMs(const std::function<void()>& run) {
 }
 
 } // namespace
+
+ProgressWindowsShown::ProgressWindowsShown() {
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+ProgressWindowsShown::~ProgressWindowsShown() {
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool ProgressWindowsShown::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && watched->objectName() == "progress")
+        ++m_count;
+    return false;
+}
 
 PeakMemory ListPeakMemory(const Workload& w, std::size_t files) {
     const std::string folder = w.root + "/list-1m";

@@ -2,9 +2,25 @@
 
 #include "Cases.h"
 
+#include <QObject>
+
 #include <cstddef>
 
 namespace quorvel::bench {
+
+// Counts the progress windows that open while it exists: on a local disk, none should.
+class ProgressWindowsShown : public QObject {
+public:
+    ProgressWindowsShown();
+    ~ProgressWindowsShown() override;
+    int count() const { return m_count; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int m_count = 0;
+};
 
 // Listing a folder of `files` hard links into a fresh window: the peak of resident memory over
 // the memory before, and what the finished rows occupy (their array and the heap blocks of their

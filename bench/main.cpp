@@ -258,6 +258,7 @@ int main(int argc, char* argv[]) {
     for (const Case& c : cases) {
         if (!wanted.empty() && std::ranges::find(wanted, c.name) == wanted.end())
             continue;
+        const ProgressWindowsShown progressWindows;
         const double ms = MillisecondsOf([&] {
             try {
                 c.run(c.name, report);
@@ -266,7 +267,8 @@ int main(int argc, char* argv[]) {
                 report.failed(c.name, failure.what());
             }
         });
-        std::fprintf(stderr, "# %s took %.1fs in all\n", c.name, ms / 1000);
+        std::fprintf(stderr, "# %s took %.1fs in all; progress windows shown: %d\n", c.name,
+                     ms / 1000, progressWindows.count());
     }
     std::fprintf(stderr, "# load average after: %s\n", LoadAverage().c_str());
     return report.allMet() ? 0 : 1;

@@ -182,9 +182,9 @@ std::size_t ExamineChunk(SearchSystem& sys, int dirFd, std::vector<ListRow>& row
         if (types[i] == kFile && timeKnown) {
             row.time = FileTimeText(mtime);
         }
-    }
-    if (progress != nullptr) {
-        progress->AddDone(end - begin);
+        if (progress != nullptr) {
+            progress->AddDone(1);
+        }
     }
     return end - begin;
 }

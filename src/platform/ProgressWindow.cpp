@@ -62,7 +62,6 @@ public:
         const int width = fontMetrics().averageCharWidth() * 48;
         m_detail->setFixedWidth(width);
         setFixedSize(sizeHint());
-        ShowProgress(0);
     }
 
     void ShowProgress(std::size_t done) {
@@ -122,24 +121,27 @@ void QtProgressWindow::Run(QWidget* owner, const ProgressView& view, WorkProgres
             dispatcher->wakeUp();
     });
 
-    // Timers with no receiver: each only wakes the wait below.
+    // Without a receiver, this timer only wakes the wait below.
     QTimer showTimer;
     showTimer.setSingleShot(true);
     showTimer.setTimerType(Qt::PreciseTimer);
     showTimer.start(kShowAfterMs);
-    QTimer refresh;
-    refresh.start(kRefreshMs);
     std::unique_ptr<ProgressDialog> dialog;
+    QTimer refresh;
+    QObject::connect(&refresh, &QTimer::timeout, &refresh, [&] {
+        if (dialog)
+            dialog->ShowProgress(progress.Done());
+    });
+    refresh.start(kRefreshMs);
     while (!finished.load(std::memory_order_acquire)) {
         if (!dialog && !showTimer.isActive()) {
             dialog = std::make_unique<ProgressDialog>(owner, view, progress);
+            dialog->ShowProgress(progress.Done());
             dialog->show();
             // Over the window the arrow, not the wait cursor of the handler: "中止" is there to
             // be clicked.
             QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
         }
-        if (dialog)
-            dialog->ShowProgress(progress.Done());
         // Until the modal window stands, no input at all: a click meant for the main window
         // would start a handler in the middle of this one.
         QCoreApplication::processEvents(
