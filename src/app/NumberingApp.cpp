@@ -1,5 +1,6 @@
 #include "app/NumberingApp.h"
 
+#include "app/TerminationClose.h"
 #include "app/TerminationSignals.h"
 #include "mainwnd/NumberingDlg.h"
 #include "platform/FolderChooser.h"
@@ -8,55 +9,10 @@
 #include "platform/SafeRename.h"
 #include "platform/SystemErrorText.h"
 #include "platform/WorkingDirectory.h"
-#include "res/resource.h"
-
-#include <QApplication>
 
 #include <new>
 
 namespace quorvel {
-
-namespace {
-
-// Once the program is asked to end, nobody is left to read a box: each answers at once, as if
-// cancelled.
-class BoxesUntilTermination : public IMessageBox {
-public:
-    explicit BoxesUntilTermination(IMessageBox& boxes) : m_boxes(boxes) {}
-    int Show(QWidget* owner, const std::string& text, const std::string& caption,
-             unsigned style) override {
-        return m_ending ? IDCANCEL : m_boxes.Show(owner, text, caption, style);
-    }
-    int ShowWithDetails(QWidget* owner, const std::string& text, const std::string& caption,
-                        unsigned style, const std::string& details) override {
-        return m_ending ? IDCANCEL : m_boxes.ShowWithDetails(owner, text, caption, style, details);
-    }
-    void End() { m_ending = true; }
-
-private:
-    IMessageBox& m_boxes;
-    bool m_ending = false;
-};
-
-// Boxes and dialogs open over the window answer as if cancelled, then the window closes the way
-// its close box does, which saves the settings once. Long work stops before its next step, and
-// the window closes only once the handler that runs it has returned: no handler runs in the
-// middle of another.
-void CloseForTermination(CNumberingDlg& dlg, QtProgressWindow& progress) {
-    if (progress.Running()) {
-        progress.AfterRun(&dlg, [&dlg, &progress] { CloseForTermination(dlg, progress); });
-        return;
-    }
-    for (int guard = 0; guard < 16; ++guard) {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == &dlg)
-            break;
-        modal->close();
-    }
-    dlg.SendSysCommand(SC_CLOSE);
-}
-
-} // namespace
 
 CNumberingApp::CNumberingApp(IMessageBox& messageBox) : m_messageBox(messageBox) {}
 
@@ -83,11 +39,7 @@ bool CNumberingApp::InitInstance() {
                       DialogServices{boxes, folderChooser, DefaultRenameSystem(), progress});
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &dlg,
-                     [&dlg, &boxes, &progress] {
-                         boxes.End();
-                         progress.StopAll();
-                         CloseForTermination(dlg, progress);
-                     });
+                     [&dlg, &progress, &boxes] { CloseForTermination(dlg, progress, boxes); });
     dlg.DoModal();
     return false;
 }

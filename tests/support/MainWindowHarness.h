@@ -47,13 +47,14 @@ public:
     }
 
     CNumberingDlg& start() {
-        dlg = std::make_unique<CNumberingDlg>(
-            iniPath(),
-            DialogServices{boxes, chooser, renameSystem(), progressWindow(), searchSystem()});
+        dlg = std::make_unique<CNumberingDlg>(iniPath(),
+                                              DialogServices{messageBox(), chooser, renameSystem(),
+                                                             progressWindow(), searchSystem()});
         dlg->Create();
         return *dlg;
     }
 
+    virtual IMessageBox& messageBox() { return boxes; }
     virtual RenameSystem& renameSystem() { return DefaultRenameSystem(); }
     virtual IProgressWindow& progressWindow() { return DefaultProgressWindow(); }
     virtual SearchSystem& searchSystem() { return DefaultSearchSystem(); }
