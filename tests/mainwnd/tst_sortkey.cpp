@@ -31,6 +31,10 @@ void TestSortKey::sortedKeys_Should_FollowCp932_And_KeepTiesInListingOrder_data(
     QTest::newRow("names differing after their 24th byte")
         << QByteArray("photos_of_the_summer_trip_2 photos_of_the_summer_trip_1") << true
         << QByteArray("photos_of_the_summer_trip_1 photos_of_the_summer_trip_2");
+    // Long enough that a sort which is not stable would not keep them so.
+    QTest::newRow("ties of a long list keep their order")
+        << QByteArray("b a A B ").repeated(12).trimmed() << true
+        << (QByteArray("a A ").repeated(12) + QByteArray("b B ").repeated(12)).trimmed();
     QTest::newRow("code point keys holding zero bytes")
         << QByteArray("Āb Āa") << true << QByteArray("Āa Āb");
 }

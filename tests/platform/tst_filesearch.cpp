@@ -24,11 +24,12 @@ namespace {
 
 // How the storage under a search behaves.
 enum class Storage {
-    Local,         // answers at once
-    Share,         // every status call waits for an answer
-    NoTypes,       // a share whose folder tells no kinds: folders are known only by their status
-    FailsMidway,   // a local disk whose second read of the folder fails
-    StoppedMidway, // a share whose user presses 中止 during the 100th status call
+    Local,          // answers at once
+    Share,          // every status call waits for an answer
+    NoTypes,        // a share whose folder tells no kinds: folders are known only by their status
+    FailsMidway,    // a local disk whose second read of the folder fails
+    StoppedMidway,  // a share whose user presses 中止 during the 100th status call
+    StoppedReading, // a share read in small parts, whose user presses 中止 during the first
 };
 
 class FakeStorage : public SearchSystem {
@@ -37,9 +38,14 @@ public:
         : m_storage(storage), m_progress(progress) {}
 
     long Getdents64(int fd, void* buffer, std::size_t size) override {
-        if (m_storage == Storage::FailsMidway) {
+        ++m_reads;
+        if (m_storage == Storage::StoppedReading)
+            m_progress.RequestStop();
+        if (m_storage == Storage::FailsMidway || m_storage == Storage::StoppedReading) {
             // Small reads, so that the folder takes several.
-            return ++m_reads == 2 ? -EIO : SearchSystem::Getdents64(fd, buffer, 1024);
+            return m_reads == 2 && m_storage == Storage::FailsMidway
+                       ? -EIO
+                       : SearchSystem::Getdents64(fd, buffer, 1024);
         }
         const long length = SearchSystem::Getdents64(fd, buffer, size);
         for (long at = 0; m_storage == Storage::NoTypes && at < length;) {
@@ -61,6 +67,7 @@ public:
         return SearchSystem::Fstatat(dirfd, name, st, flags);
     }
     std::size_t threads() const { return m_threads.size(); }
+    int reads() const { return m_reads; }
 
 private:
     const Storage m_storage;
@@ -169,6 +176,8 @@ private slots:
             << Storage::FailsMidway << SearchError::None << false;
         QTest::newRow("stopped midway: nothing added")
             << Storage::StoppedMidway << SearchError::Stopped << true;
+        QTest::newRow("stopped while the folder is read: no further read, nothing examined")
+            << Storage::StoppedReading << SearchError::Stopped << false;
     }
 
     void examinesOnSeveralThreadsOnlyWhenSlow() {
@@ -196,12 +205,13 @@ private slots:
         if (storage == Storage::FailsMidway) {
             QVERIFY(!names.empty() && names.size() < inFolderOrder.size());
             inFolderOrder.resize(names.size());
-        } else if (storage == Storage::StoppedMidway) {
+        } else if (error == SearchError::Stopped) {
             inFolderOrder.clear();
         }
         QCOMPARE(names, inFolderOrder);
+        QVERIFY(storage != Storage::StoppedReading || fake.reads() == 1);
         // Every entry examined is counted: the folders too where only their status tells them.
-        if (storage != Storage::StoppedMidway)
+        if (error != SearchError::Stopped)
             QCOMPARE(progress.Done(), names.size() + (storage == Storage::NoTypes ? 20 : 0));
     }
 

@@ -74,28 +74,28 @@ char* toString(const ListState& s) {
 
 } // namespace
 
-class TestStopListing : public QObject {
+class TestListFolder : public QObject {
     Q_OBJECT
 
 private slots:
     void stoppedListing_Should_LeaveListAndMembersAsBefore_data();
     void stoppedListing_Should_LeaveListAndMembersAsBefore();
+    void listing_Should_ShowEqualNamesInReverseFolderOrder();
 };
 
-void TestStopListing::stoppedListing_Should_LeaveListAndMembersAsBefore_data() {
+void TestListFolder::stoppedListing_Should_LeaveListAndMembersAsBefore_data() {
     QTest::addColumn<QString>("before");  // the pattern listed first, then a header click
     QTest::addColumn<QString>("pattern"); // typed: lists again, with the prefix kept
     QTest::addColumn<int>("stopAt");      // the status call that presses 中止
     QTest::addColumn<QString>("count");   // the line under the bar then
-    QTest::newRow("stopped midway: the sorted rows stay")
-        << "*.*"
-        << "f*.jpg" << 35 << "34 件";
+    QTest::newRow("stopped midway: the sorted rows stay") << "*.*"
+                                                          << "f*.jpg" << 35 << "34 件";
     QTest::newRow("stopped at the first entry over the missing rows: red rows stay")
         << "*.none"
         << "*.*" << 1 << "0 件";
 }
 
-void TestStopListing::stoppedListing_Should_LeaveListAndMembersAsBefore() {
+void TestListFolder::stoppedListing_Should_LeaveListAndMembersAsBefore() {
     QFETCH(QString, before);
     QFETCH(QString, pattern);
     QFETCH(int, stopAt);
@@ -123,5 +123,18 @@ void TestStopListing::stoppedListing_Should_LeaveListAndMembersAsBefore() {
     QCOMPARE(w.dlg->m_strPrefix, "typed but not read");
 }
 
-QTEST_MAIN(TestStopListing)
-#include "tst_stoplisting.moc"
+void TestListFolder::listing_Should_ShowEqualNamesInReverseFolderOrder() {
+    Window w;
+    for (const char* name : {"TIE.jpg", "tie.jpg", "Tie.jpg", "tIe.jpg", "tiE.jpg"})
+        std::ofstream(w.folder + "/" + name);
+    // Names that compare equal stand as if each entry had been put at the top of the list.
+    QStringList ties;
+    for (const auto& entry : fs::directory_iterator(w.folder))
+        if (const QString name = QString::fromStdString(entry.path().filename()); name[0] != 'f')
+            ties.prepend(name);
+    w.click(IDC_REFRESH);
+    QCOMPARE(w.state().rows.mid(40), ties);
+}
+
+QTEST_MAIN(TestListFolder)
+#include "tst_listfolder.moc"
