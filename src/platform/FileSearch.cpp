@@ -155,7 +155,7 @@ bool ReadEntries(SearchSystem& sys, int dirFd, const WildcardPattern& matcher,
             if (entry->d_type == DT_DIR || IsDotOrDotDot(name)) {
                 continue;
             }
-            rows.push_back(ListRow{std::string(name), {}});
+            rows.emplace_back().name = name;
             types.push_back(entry->d_type);
         }
     }

@@ -78,6 +78,13 @@ private:
     int m_reads = 0;
 };
 
+// A row the list held before the search: the search appends after it.
+ListRow Kept() {
+    ListRow row;
+    row.name = row.time = "kept";
+    return row;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(SearchError)
@@ -146,7 +153,7 @@ private slots:
         QFETCH(SearchError, error);
         const std::string path =
             folder.isEmpty() ? "" : m_dir.path().toStdString() + '/' + folder.toStdString();
-        std::vector<ListRow> found{{"kept", "kept"}};
+        std::vector<ListRow> found(1, Kept());
         const SearchResult result = FindFiles(path, pattern.toStdString(), found);
         QCOMPARE(result.error, error);
         QTEST(result.sysError, "sysError");
@@ -193,7 +200,7 @@ private slots:
 
         WorkProgress progress;
         FakeStorage fake(storage, progress);
-        std::vector<ListRow> found{{"kept", "kept"}};
+        std::vector<ListRow> found(1, Kept());
         QCOMPARE(FindFiles(folder, "*.*", found, fake, &progress).error, error);
         QTEST(fake.threads() > 1, "severalThreads");
         QVERIFY(fake.threads() <= 8);
