@@ -37,20 +37,12 @@ void Expect(bool condition, const std::string& what) {
         throw CaseFailure(what);
 }
 
-// The round trip of a slow file system: the calling thread sleeps, as it would on a share. The
-// timer slack a thread gets by default (50 µs) would dwarf delays of some tens of µs.
-void Delay(int microseconds) {
-    thread_local const bool tight = prctl(PR_SET_TIMERSLACK, 1000UL) == 0;
-    (void)tight;
-    const timespec pause{0, long(microseconds) * 1000};
-    nanosleep(&pause, nullptr);
-}
-
+// A share whose every metadata call waits for its round trip: the calling thread sleeps.
 class SlowSearch : public SearchSystem {
 public:
     explicit SlowSearch(int delayUs) : m_delayUs(delayUs) {}
     int Fstatat(int dirfd, const char* name, struct stat* st, int flags) override {
-        Delay(m_delayUs);
+        std::this_thread::sleep_for(std::chrono::microseconds(m_delayUs));
         return SearchSystem::Fstatat(dirfd, name, st, flags);
     }
 
@@ -71,6 +63,7 @@ public:
             m_next = now;
         m_next += m_period;
         if (m_next > now) {
+            // The timer slack a thread gets by default, 50 µs, would dwarf a period of 30.
             thread_local const bool tight = prctl(PR_SET_TIMERSLACK, 1000UL) == 0;
             (void)tight;
             std::this_thread::sleep_until(m_next);
