@@ -24,7 +24,7 @@ namespace {
 
 // How the storage under a search behaves.
 enum class Storage {
-    Local,          // answers at once
+    Local,          // answers without waiting, if not at once: the processor stays busy
     Share,          // every status call waits for an answer
     NoTypes,        // a share whose folder tells no kinds: folders are known only by their status
     FailsMidway,    // a local disk whose second read of the folder fails
@@ -62,8 +62,14 @@ public:
             if (++m_calls == 100 && m_storage == Storage::StoppedMidway)
                 m_progress.RequestStop();
         }
-        if (m_storage != Storage::Local && m_storage != Storage::FailsMidway)
+        if (m_storage == Storage::Local) {
+            // Long enough for helper threads, had they been started, to take their share.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(20);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+        } else if (m_storage != Storage::FailsMidway) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         return SearchSystem::Fstatat(dirfd, name, st, flags);
     }
     std::size_t threads() const { return m_threads.size(); }
