@@ -32,8 +32,12 @@ void WriteStartSettings(const std::string& iniPath, const std::string& emptyFold
 }
 
 BenchWindow::BenchWindow(const std::string& iniPath)
+    : BenchWindow(iniPath, DefaultProgressWindow(), DefaultSearchSystem(), DefaultRenameSystem()) {}
+
+BenchWindow::BenchWindow(const std::string& iniPath, IProgressWindow& progress,
+                         SearchSystem& search, RenameSystem& rename)
     : m_dlg(std::make_unique<CNumberingDlg>(
-          iniPath, DialogServices{boxes, m_chooser, DefaultRenameSystem()})) {
+          iniPath, DialogServices{boxes, m_chooser, rename, progress, search})) {
     m_dlg->Create();
     m_dlg->show();
     Settle();

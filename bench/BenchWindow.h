@@ -38,6 +38,9 @@ void WriteStartSettings(const std::string& iniPath, const std::string& emptyFold
 class BenchWindow {
 public:
     explicit BenchWindow(const std::string& iniPath);
+    // The same window with these in place of the real long-work runner, listing and rename calls.
+    BenchWindow(const std::string& iniPath, IProgressWindow& progress, SearchSystem& search,
+                RenameSystem& rename);
     ~BenchWindow();
     BenchWindow(const BenchWindow&) = delete;
     BenchWindow& operator=(const BenchWindow&) = delete;

@@ -98,6 +98,16 @@ void Report::time(const std::string& name, const Best& caseTime, double limitMs)
     }
 }
 
+void Report::measured(const std::string& name, const std::string& figures, double value,
+                      double limit) {
+    std::printf("%s: %s ratio=%.2f\n", name.c_str(), figures.c_str(), value);
+    std::fflush(stdout);
+    if (!(std::round(value * 100) / 100 <= limit)) {
+        m_allMet = false;
+        std::fprintf(stderr, "%s misses its mark: ratio %.2f > %.2f\n", name.c_str(), value, limit);
+    }
+}
+
 void Report::bytes(const std::string& name, long bytes, long limit) {
     std::printf("%s: bytes=%ld\n", name.c_str(), bytes);
     std::fflush(stdout);

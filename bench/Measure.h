@@ -56,6 +56,8 @@ public:
     // thread does the work; the CPU clock's figure goes to stderr beside it. The mark is met
     // when case <= limitMs.
     void time(const std::string& name, const Best& caseTime, double limitMs);
+    // "name: <figures> ratio=X.XX" for a ratio measured some other way; met when ratio <= limit.
+    void measured(const std::string& name, const std::string& figures, double value, double limit);
     // "name: bytes=N"; the mark is met when bytes <= limit.
     void bytes(const std::string& name, long bytes, long limit);
     // A case that could not be measured, or whose result was wrong: it misses its mark.

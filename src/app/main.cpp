@@ -1,4 +1,5 @@
 #include "app/NumberingApp.h"
+#include "platform/HeapTrim.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QTranslator>
 
 int main(int argc, char* argv[]) {
+    quorvel::LimitRetainedHeap();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(quorvel::kAppName));
 

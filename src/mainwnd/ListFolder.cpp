@@ -1,9 +1,11 @@
 #include "mainwnd/NumberingDlg.h"
 
+#include "mainwnd/SortKey.h"
 #include "platform/FileSearch.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemErrorText.h"
 #include "platform/WaitCursor.h"
+#include "platform/WorkProgress.h"
 
 #include <algorithm>
 
@@ -15,6 +17,18 @@ constexpr const char* kNoFolderRow = "指定されたフォルダは";
 constexpr const char* kNotExistRow = "               存在しません。";
 constexpr ColorRef kMissingColor = Rgb(230, 0, 0);
 constexpr ColorRef kFileColor = Rgb(0, 0, 0);
+constexpr const char* kReadingText = "ファイルを読み込んでいます…";
+
+// Rows stand in the reverse of the search's order before the sort, as if each entry had been
+// inserted at the top; it shows only among names that compare equal. Every step works in place:
+// a large folder's rows exist once, never twice.
+void PutInNameOrder(std::vector<ListRow>& rows) {
+    std::reverse(rows.begin(), rows.end());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].itemData = std::uint32_t(i);
+    std::vector<std::uint32_t> order = SortOrder(rows, 0, true);
+    PermuteInPlace(rows, order);
+}
 
 } // namespace
 
@@ -24,11 +38,23 @@ void CNumberingDlg::ListFolder(std::string folder, int reportErrors, int clearPr
         return;
     const std::string pattern = m_strFilter.empty() ? std::string("*.*") : m_strFilter;
 
-    std::vector<FoundFile> found;
-    const SearchResult search = FindFiles(folder, pattern, found);
+    // The rows are built and put in order away from the window, and take the list's place only
+    // once complete: a listing that is stopped, or fails, leaves the list as it was.
+    std::vector<ListRow> rows;
+    SearchResult search;
+    WorkProgress progress;
+    const ProgressView view{kReadingText, 0,
+                            [](std::size_t examined) { return std::to_string(examined) + " 件"; }};
+    m_services.progressWindow.Run(this, view, progress, [&] {
+        search = FindFiles(folder, pattern, rows, m_services.searchSystem, &progress);
+        if (search.error == SearchError::None)
+            PutInNameOrder(rows);
+    });
     switch (search.error) {
     case SearchError::None:
         break;
+    case SearchError::Stopped:
+        return;
     case SearchError::NoSuchEntry:
         ShowMissingRows(kNoFileRow, clearPrefix, true);
         return;
@@ -44,26 +70,6 @@ void CNumberingDlg::ListFolder(std::string folder, int reportErrors, int clearPr
         return;
     }
 
-    // Rows stand in the reverse of the search's order before the sort, as if each entry had
-    // been inserted at the top; it shows only among names that compare equal.
-    std::vector<ListRow> rows(found.size());
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        ListRow& row = rows[found.size() - 1 - i];
-        row.name = std::move(found[i].name);
-        row.time = std::move(found[i].timeText);
-        row.stamp = found[i].stamp;
-    }
-    found = {};
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        rows[i].itemData = std::uint32_t(i);
-    if (!rows.empty()) {
-        const std::vector<std::uint32_t> order = SortOrder(rows, 0, true);
-        std::vector<ListRow> sorted;
-        sorted.reserve(rows.size());
-        for (std::uint32_t from : order)
-            sorted.push_back(std::move(rows[from]));
-        rows = std::move(sorted);
-    }
     const bool empty = rows.empty();
     m_listFiles.ReplaceAllRows(std::move(rows));
     UpdateData(false);

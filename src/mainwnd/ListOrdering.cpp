@@ -24,11 +24,17 @@ std::vector<std::int64_t> CaptureSortKeys(const FileListModel& model) {
 
 std::vector<std::uint32_t> SortOrder(const std::vector<ListRow>& rows, int column, bool ascending) {
     // Every key is made once, before any row moves; the comparison then only compares bytes.
-    std::vector<std::string> keys;
-    keys.reserve(rows.size());
+    const auto text = [column](const ListRow& row) -> const std::string& {
+        return column == 0 ? row.name : row.time;
+    };
+    std::size_t bytes = 0;
+    for (const ListRow& row : rows)
+        bytes += text(row).size();
+    SortKeys keys;
+    keys.Reserve(rows.size(), bytes);
     SortKeyMaker makeKey;
     for (const ListRow& row : rows)
-        keys.push_back(makeKey(column == 0 ? row.name : row.time));
+        keys.Add(makeKey(text(row)));
     return SortedOrder(keys, ascending);
 }
 

@@ -3,6 +3,7 @@
 #include "dialogs/AboutDlg.h"
 #include "platform/FileSearch.h"
 #include "platform/MessageBox.h"
+#include "platform/WorkProgress.h"
 #include "platform/WorkingDirectory.h"
 #include "rename/UndoJournal.h"
 #include "res/Icons.h"
@@ -213,13 +214,37 @@ void CNumberingDlg::OnUndoLastBatch() {
             MB_OKCANCEL | MB_ICONINFORMATION, UndoPlanText(*journal)) != IDOK)
         return;
     UpdateData(true);
-    const UndoResult result = UndoBatch(*journal, m_services.renameSystem);
-    // One undo per batch: what it skipped is listed for the user to put right by hand.
-    RemoveUndoJournal(UndoJournalFile());
+    UndoResult result;
+    const std::string journalPath = UndoJournalFile();
+    const std::size_t renamed = journal->done.value_or(journal->entries.size());
+    WorkProgress progress;
+    // Last renamed first: the file at hand after k files is the one k places from the end.
+    const ProgressView view{"ファイル名を変更しています…", renamed, [&](std::size_t k) {
+                                return k < renamed ? journal->entries[renamed - 1 - k].newName
+                                                   : std::string();
+                            }};
+    m_services.progressWindow.Run(this, view, progress, [&] {
+        result = UndoBatch(*journal, m_services.renameSystem, &progress);
+        if (result.left > 0) {
+            // Stopped: the journal now tells only of the files still to give back, so that the
+            // next undo does the rest.
+            UndoJournal rest = *journal;
+            rest.done = result.left;
+            WriteUndoJournal(journalPath, rest);
+        } else {
+            // One undo per batch: what it skipped is listed for the user to put right by hand.
+            RemoveUndoJournal(journalPath);
+        }
+    });
     UpdateUndoAction();
     if (!result.skipped.empty())
         Box("元に戻せなかったファイルがあります。", "Quorvel", MB_OK | MB_ICONEXCLAMATION,
             UndoSkippedText(result.skipped));
+    if (result.left > 0)
+        Box(("元に戻す処理を中止しました。\n" + std::to_string(result.restored) +
+             " 件のファイル名を元に戻しました。")
+                .c_str(),
+            "Quorvel", MB_OK | MB_ICONINFORMATION);
     ListFolder(m_strFolder, 1, 0);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/Dialog.h"
+#include "platform/FileSearch.h"
 #include "platform/ListCtrl.h"
+#include "platform/ProgressWindow.h"
 #include "settings/SettingsKeys.h"
 
 #include <QIcon>
@@ -27,6 +29,9 @@ struct DialogServices {
     IMessageBox& messageBox;
     IFolderChooser& folderChooser;
     RenameSystem& renameSystem;
+    // Long work (batches, listings) and the calls a listing makes.
+    IProgressWindow& progressWindow = DefaultProgressWindow();
+    SearchSystem& searchSystem = DefaultSearchSystem();
 };
 
 // The main window: folder, file list, rename inputs and the command buttons.

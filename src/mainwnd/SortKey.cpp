@@ -1,11 +1,7 @@
 #include "mainwnd/SortKey.h"
 
-#include <endian.h>
-
 #include <algorithm>
-#include <array>
 #include <compare>
-#include <cstring>
 #include <numeric>
 
 namespace quorvel {
@@ -118,41 +114,26 @@ std::size_t SortKeyMaker::AppendUnconvertible(std::string_view rest, std::string
     return 1;
 }
 
-std::vector<std::uint32_t> SortedOrder(const std::vector<std::string>& keys, bool ascending) {
-    // Sorting 100,000 rows is dominated by fetching keys from all over memory. Each entry carries
-    // the first bytes of its key as big-endian words (zero-padded), whose integer order is the
-    // byte order of those bytes, so most comparisons never leave this one array; only keys that
-    // agree in all those bytes are compared in full. std::string orders its bytes as unsigned
-    // values, as CompareTexts does.
-    struct Entry {
-        std::array<std::uint64_t, 3> head;
-        std::uint32_t row;
-    };
-    std::vector<Entry> entries(keys.size());
-    for (std::uint32_t row = 0; row < entries.size(); ++row) {
-        const std::string& key = keys[row];
-        std::array<char, sizeof(Entry::head)> bytes{};
-        std::memcpy(bytes.data(), key.data(), std::min(key.size(), bytes.size()));
-        std::memcpy(entries[row].head.data(), bytes.data(), bytes.size());
-        for (std::uint64_t& word : entries[row].head) {
-            word = be64toh(word);
-        }
-        entries[row].row = row;
-    }
-    const auto less = [&keys](const Entry& a, const Entry& b) {
-        if (a.head != b.head) {
-            return a.head < b.head;
-        }
-        return keys[a.row] < keys[b.row];
-    };
-    if (ascending) {
-        std::stable_sort(entries.begin(), entries.end(), less);
-    } else {
-        std::stable_sort(entries.begin(), entries.end(),
-                         [&less](const Entry& a, const Entry& b) { return less(b, a); });
-    }
-    std::vector<std::uint32_t> order(entries.size());
-    std::ranges::transform(entries, order.begin(), &Entry::row);
+void SortKeys::Reserve(std::size_t keys, std::size_t bytes) {
+    m_ends.reserve(keys);
+    m_bytes.reserve(bytes);
+}
+
+void SortKeys::Add(std::string_view key) {
+    m_bytes += key;
+    m_ends.push_back(m_bytes.size());
+}
+
+std::vector<std::uint32_t> SortedOrder(const SortKeys& keys, bool ascending) {
+    std::vector<std::uint32_t> order(keys.size());
+    std::iota(order.begin(), order.end(), std::uint32_t(0));
+    // std::string_view orders its bytes as unsigned values, as CompareTexts does.
+    const auto less = [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; };
+    if (ascending)
+        std::stable_sort(order.begin(), order.end(), less);
+    else
+        std::stable_sort(order.begin(), order.end(),
+                         [&less](std::uint32_t a, std::uint32_t b) { return less(b, a); });
     return order;
 }
 

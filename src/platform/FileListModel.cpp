@@ -92,8 +92,9 @@ void FileListModel::clear() {
 
 void FileListModel::replaceRows(std::vector<ListRow> rows) {
     beginResetModel();
+    // Taken as it comes: shrinking would copy every row of a large listing while the old and the
+    // new rows both still exist.
     m_rows = std::move(rows);
-    m_rows.shrink_to_fit();
     m_serials = std::uint32_t(m_rows.size());
     for (std::uint32_t i = 0; i < m_serials; ++i)
         m_rows[i].serial = i;

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "platform/SafeRename.h"
+#include "platform/WorkProgress.h"
 #include "rename/BatchPreview.h"
 #include "rename/NameBuilder.h"
 #include "rename/UndoJournal.h"
@@ -17,6 +18,14 @@ namespace {
 std::string TypedText(const CDialog& dlg, int id) {
     const auto* edit = qobject_cast<const QLineEdit*>(dlg.GetDlgItem(id));
     return edit ? edit->text().toUtf8().toStdString() : std::string();
+}
+
+constexpr const char* kReadingText = "ファイルを読み込んでいます…";
+constexpr const char* kRenamingText = "ファイル名を変更しています…";
+
+// The box after a batch that was stopped: what it did, on a line of its own.
+std::string StoppedText(std::size_t renamed) {
+    return "変換を中止しました。\n" + std::to_string(renamed) + " 件のファイル名を変更しました。";
 }
 
 } // namespace
@@ -51,8 +60,18 @@ void CNumberingDlg::RenameSelected() {
         const NameBuilder names(TypedText(*this, IDC_PREFIX), TypedText(*this, IDC_STARTNUMBER),
                                 m_bLowerExt);
         const std::vector<PlannedRename> plan = PlanBatch(names, selectedNames);
-        const FolderHandle folder(FolderPart(TypedText(*this, IDC_FOLDER)));
-        preview = BatchPreviewText(plan, FindBatchProblems(folder.fd(), plan, names), names);
+        const std::string folderPart = FolderPart(TypedText(*this, IDC_FOLDER));
+        // Looking the new names up is a call per row on a slow share, too: stopping it ends the
+        // handler before anything is read or changed, as Cancel would.
+        std::vector<BatchProblem> problems;
+        WorkProgress looking;
+        m_services.progressWindow.Run(this, ProgressView{kReadingText, 0, {}}, looking, [&] {
+            const FolderHandle folder(folderPart);
+            problems = FindBatchProblems(folder.fd(), plan, names);
+        });
+        if (looking.StopRequested())
+            return;
+        preview = BatchPreviewText(plan, problems, names);
     }
     if (Box("ファイル名を変更します。よろしいですか？", "確認", MB_OKCANCEL | MB_ICONINFORMATION,
             preview) != IDOK)
@@ -62,41 +81,55 @@ void CNumberingDlg::RenameSelected() {
     const NameBuilder names(m_strPrefix, m_strStartNumber, m_bLowerExt);
     const std::vector<PlannedRename> plan = PlanBatch(names, selectedNames);
     const std::string folderPart = FolderPart(m_strFolder);
-    const FolderHandle folder(folderPart);
-    // On the disk before the first rename, so that a crash halfway still leaves a way back. A
-    // batch that cannot keep a journal still runs, but no older journal may then pose as this one.
     const std::string journalPath = UndoJournalFile();
-    UndoJournal journal;
     bool journaled = false;
-    if (folder.ok()) {
-        journal = MakeUndoJournal(folder.fd(), folderPart, plan, listedStamps);
-        journaled = WriteUndoJournal(journalPath, journal) == 0;
-    }
     std::size_t done = 0;
     int error = 0;
-    for (; done < plan.size(); ++done) {
-        error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName, plan[done].newName,
-                                              m_services.renameSystem)
-                            : folder.error();
-        if (error != 0)
-            break;
-    }
-    // The renames reach the disk before the journal says how far they came, and both before any
-    // box waits for the user.
-    if (done > 0)
-        SyncRenamedFolders(folder.fd(), journal, done);
-    if (journaled && done > 0) {
-        // Should this write fail, the journal written before still leads the undo: it checks
-        // every file on the disk.
-        journal.done = done;
-        WriteUndoJournal(journalPath, journal);
-    } else {
-        RemoveUndoJournal(journalPath);
-    }
+    WorkProgress progress;
+    const ProgressView view{kRenamingText, plan.size(), [&plan](std::size_t k) {
+                                return k < plan.size() ? plan[k].oldName : std::string();
+                            }};
+    // Only the file-system calls run away from the window; the rows stay as they are until the
+    // listing at the end.
+    m_services.progressWindow.Run(this, view, progress, [&] {
+        const FolderHandle folder(folderPart);
+        // On the disk before the first rename, so that a crash halfway still leaves a way back. A
+        // batch that cannot keep a journal still runs, but no older journal may then pose as this
+        // one.
+        UndoJournal journal;
+        if (folder.ok()) {
+            journal = MakeUndoJournal(folder.fd(), folderPart, plan, listedStamps);
+            journaled = WriteUndoJournal(journalPath, journal) == 0;
+        }
+        // Stopping takes effect before the next row, like a failure with no file at fault.
+        for (; done < plan.size() && !progress.StopRequested(); ++done) {
+            progress.SetDone(done);
+            error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName,
+                                                  plan[done].newName, m_services.renameSystem)
+                                : folder.error();
+            if (error != 0)
+                break;
+        }
+        progress.SetDone(done);
+        // The renames reach the disk before the journal says how far they came, and both before
+        // any box waits for the user.
+        if (done > 0)
+            SyncRenamedFolders(folder.fd(), journal, done);
+        if (journaled && done > 0) {
+            // Should this write fail, the journal written before still leads the undo: it checks
+            // every file on the disk.
+            journal.done = done;
+            WriteUndoJournal(journalPath, journal);
+        } else {
+            RemoveUndoJournal(journalPath);
+        }
+    });
     m_undoAction->setEnabled(journaled && done > 0);
     if (error != 0)
         Box("既に同名のファイル名がフォルダ内に存在します。", "Quorvel", MB_OK | MB_ICONHAND,
             BatchFailureText(plan[done], error, done));
+    else if (done < plan.size())
+        Box(StoppedText(done).c_str(), "Quorvel", MB_OK | MB_ICONINFORMATION);
     ListFolder(m_strFolder, 1, 0);
 }
 

@@ -3,6 +3,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/SafeRename.h"
 #include "platform/SystemErrorText.h"
+#include "platform/WorkProgress.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -268,15 +269,20 @@ int SyncRenamedFolders(int dirfd, const UndoJournal& journal, std::size_t rename
     return result;
 }
 
-UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys) {
+UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys, WorkProgress* progress) {
     UndoResult result;
     const FolderHandle folder(journal.folder);
     const FolderNames names(folder.fd(), sys);
     // Rows past the one that failed were never tried.
     const std::size_t end = journal.done.value_or(journal.entries.size());
     std::size_t k = end;
-    while (k-- > 0) {
-        const JournalEntry& e = journal.entries[k];
+    for (std::size_t tried = 0; k > 0; ++tried) {
+        if (progress) {
+            if (progress->StopRequested())
+                break;
+            progress->SetDone(tried);
+        }
+        const JournalEntry& e = journal.entries[--k];
         if (!folder.ok()) {
             result.skipped.push_back({e.oldName, e.newName, folder.error()});
             continue;
@@ -293,6 +299,7 @@ UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys) {
     // Before the journal goes: a power cut must not undo the undo without it.
     if (result.restored > 0)
         SyncRenamedFolders(folder.fd(), journal, end);
+    result.left = k;
     return result;
 }
 

@@ -12,6 +12,7 @@
 namespace quorvel {
 
 class RenameSystem;
+class WorkProgress;
 
 // What tells a renamed file from another one put under its name later. A rename keeps the inode,
 // and a file edited since keeps its inode. FAT and exFAT number inodes afresh at every mount (the
@@ -75,14 +76,18 @@ struct UndoSkip {
 struct UndoResult {
     std::size_t restored = 0;
     std::vector<UndoSkip> skipped; // in the order they were met: last renamed first
+    // Files of the journal not tried because the undo was stopped: its first `left` entries.
+    std::size_t left = 0;
 };
 
 // Renames the files back, last renamed first, never replacing anything, and writes the folder to
 // the disk. A file is under a name when the folder lists exactly that name and the file there is
 // the journal's: on a file system that ignores letter case every spelling finds it. A file found
 // under neither name is skipped and reported; one already under its old name is left alone, so that
-// running the same journal twice restores nothing twice.
-UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys);
+// running the same journal twice restores nothing twice. With `progress`, it counts the files tried
+// and is asked before each next file whether to stop.
+UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys,
+                     WorkProgress* progress = nullptr);
 
 // "new → old" per file the undo would rename back, in row order.
 std::string UndoPlanText(const UndoJournal& journal);

@@ -31,6 +31,10 @@ void TestSortKey::sortedKeys_Should_FollowCp932_And_KeepTiesInListingOrder_data(
     QTest::newRow("names differing after their 24th byte")
         << QByteArray("photos_of_the_summer_trip_2 photos_of_the_summer_trip_1") << true
         << QByteArray("photos_of_the_summer_trip_1 photos_of_the_summer_trip_2");
+    // Long enough that a sort which is not stable would not keep them so.
+    QTest::newRow("ties of a long list keep their order")
+        << QByteArray("b a A B ").repeated(12).trimmed() << true
+        << (QByteArray("a A ").repeated(12) + QByteArray("b B ").repeated(12)).trimmed();
     QTest::newRow("code point keys holding zero bytes")
         << QByteArray("Āb Āa") << true << QByteArray("Āa Āb");
 }
@@ -40,9 +44,9 @@ void TestSortKey::sortedKeys_Should_FollowCp932_And_KeepTiesInListingOrder() {
     QFETCH(bool, ascending);
     QFETCH(QByteArray, sorted);
     const QByteArrayList listed = names.split(' ');
-    std::vector<std::string> keys;
+    SortKeys keys;
     for (const QByteArray& name : listed)
-        keys.push_back(m_sharedMaker(name.toStdString()));
+        keys.Add(m_sharedMaker(name.toStdString()));
     QByteArrayList got;
     for (std::uint32_t row : SortedOrder(keys, ascending))
         got << listed[qsizetype(row)];

@@ -77,10 +77,10 @@ private slots:
     void listsWhatThePlatformsSearchWould() {
         QFETCH(QString, pattern);
         QFETCH(QStringList, listed);
-        std::vector<FoundFile> found;
+        std::vector<ListRow> found;
         FindFiles(m_dir.path().toStdString(), pattern.toStdString(), found);
         QStringList names;
-        for (const FoundFile& file : found)
+        for (const ListRow& file : found)
             names << QString::fromStdString(file.name);
         QCOMPARE(Sorted(names), Sorted(listed));
     }

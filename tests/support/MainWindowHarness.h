@@ -48,12 +48,16 @@ public:
 
     CNumberingDlg& start() {
         dlg = std::make_unique<CNumberingDlg>(iniPath(),
-                                              DialogServices{boxes, chooser, renameSystem()});
+                                              DialogServices{messageBox(), chooser, renameSystem(),
+                                                             progressWindow(), searchSystem()});
         dlg->Create();
         return *dlg;
     }
 
+    virtual IMessageBox& messageBox() { return boxes; }
     virtual RenameSystem& renameSystem() { return DefaultRenameSystem(); }
+    virtual IProgressWindow& progressWindow() { return DefaultProgressWindow(); }
+    virtual SearchSystem& searchSystem() { return DefaultSearchSystem(); }
 
     QLineEdit* edit(int id) const { return qobject_cast<QLineEdit*>(dlg->GetDlgItem(id)); }
     QAbstractButton* button(int id) const {
