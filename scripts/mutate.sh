@@ -119,7 +119,7 @@ src/rename/RenameSelected.cpp	ListFolder(m_strFolder, 1, 0);	ListFolder(m_strFol
 src/rename/RenameSelected.cpp	ListFolder(m_strFolder, 1, 0);	ListFolder(m_strFolder, 1, 1);	end-of-batch relisting clears the prefix
 src/rename/RenameSelected.cpp	    if (m_bListValid == 0) {⏎        Box("ファイルもしくはフォルダが存在しない場合は\n変換はできません。", "Tessaly",⏎            MB_OK | MB_ICONEXCLAMATION);⏎        return;⏎    }⏎    int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED);⏎    if (row == -1) {⏎        ShowNoSelectionMessage();⏎        return;⏎    }	    int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED);⏎    if (row == -1) {⏎        ShowNoSelectionMessage();⏎        return;⏎    }⏎    if (m_bListValid == 0) {⏎        Box("ファイルもしくはフォルダが存在しない場合は\n変換はできません。", "Tessaly",⏎            MB_OK | MB_ICONEXCLAMATION);⏎        return;⏎    }	start's guards in the other order
 src/rename/NameBuilder.cpp	m_lowerExt(lowerExt == 1)	m_lowerExt(lowerExt != 0)	extensions lowered for any non-zero option
-src/rename/NameBuilder.cpp	m_width(StartNumberWidth(startNumberText))	m_width(startNumberText.size())	start number width counted in UTF-8 bytes
+src/rename/NameBuilder.cpp	m_width(ShiftJisWidth(startNumberText))	m_width(startNumberText.size())	start number width counted in UTF-8 bytes
 src/mainwnd/FolderEntry.cpp	    if (!chosen)⏎        return;	    if (!chosen) {⏎        ListFolder(m_strFolder, 1, 1);⏎        return;⏎    }	folder chooser's cancel lists the folder
 src/mainwnd/FolderEntry.cpp	    m_strFolder = *chosen;⏎    ListFolder(m_strFolder, 1, 1);	    m_strFolder = *chosen;⏎    ListFolder(m_strFolder, 0, 1);	browse lists quietly
 src/mainwnd/FolderEntry.cpp	ListFolder(m_strFolder, 0, 1);	ListFolder(m_strFolder, 0, 0);	folder typing keeps the prefix
