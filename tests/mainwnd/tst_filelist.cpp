@@ -156,17 +156,13 @@ private slots:
         };
         const QString tooLong = "/" + QString(256, 'x');
         row("files, pattern in capitals, prefix cleared", "/four", "*.TXT", 1, 1, Shows::Files);
-        row("files, prefix kept", "/four", "", 0, 0, Shows::Files);
         row("missing folder, quiet, prefix cleared", "/missing", "", 0, 1, Shows::MissingFolder);
-        row("missing folder, quiet, prefix kept", "/missing", "", 0, 0, Shows::MissingFolder);
         row("missing folder, reporting: rows and prefix kept", "/missing", "", 1, 1,
             Shows::SystemText, ENOENT);
-        row("a file as the folder, quiet", "/four/9.txt", "", 0, 0, Shows::MissingFolder);
         row("bad path name, quiet", tooLong, "", 0, 1, Shows::MissingFolder);
         row("bad path name, reporting", tooLong, "", 1, 1, Shows::SystemText, ENAMETOOLONG);
         row("link loop, quiet: reported all the same", "/loop", "", 0, 1, Shows::SystemText, ELOOP);
         row("only subfolders and a link to one", "/folders", "", 1, 1, Shows::MissingFile);
-        row("pattern matching nothing, quiet", "/four", "*.none", 0, 0, Shows::MissingFile);
         row("pattern matching nothing, reporting", "/four", "*.none", 1, 1, Shows::MissingFile);
     }
     void Listing_Should_ShowFilesMissingRowsOrSystemText() {
@@ -411,8 +407,6 @@ private slots:
             "ファイルもしくはフォルダが存在しない場合は\n選択できません。");
         row("clear all removes the focus mark too", IDC_DESELECTALL, false,
             {selected, both, none, selected}, kFour, {none, none, none, none});
-        row("clear all over the missing rows", IDC_DESELECTALL, true, {both, selected},
-            kMissingFolder, {none, none});
         row("up without a selection", IDC_UP, false, {none, none, focused, none}, kFour,
             {none, none, focused, none}, noSelection);
         row("down over the missing rows", IDC_DOWN, true, {none, none}, kMissingFolder,
@@ -426,14 +420,10 @@ private slots:
         row("a run rises whole; the focus mark to the lowest moved row", IDC_UP, false,
             {focused, none, selected, selected}, {"10.txt", "_a.txt", "B.txt", "9.txt"},
             {none, selected, both, none});
-        row("the last row never sinks", IDC_DOWN, false, {none, none, none, selected}, kFour,
-            {none, none, none, selected});
         row("nothing can move: the focus mark stays", IDC_DOWN, false,
             {none, focused, selected, selected}, kFour, {none, focused, selected, selected});
         row("a click on the missing rows leaves none marked", IDC_FILELIST, true, {both, selected},
             kMissingFolder, {none, none});
-        row("a click on file rows changes nothing", IDC_FILELIST, false,
-            {both, none, selected, none}, kFour, {both, none, selected, none});
     }
     void Selection_Should_SetRowsOrRefuse() {
         QFETCH(int, control);

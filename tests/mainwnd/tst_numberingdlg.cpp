@@ -4,9 +4,7 @@
 #include "support/MainWindowHarness.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QMenu>
 #include <QtTest>
 
 #include <cerrno>
@@ -54,7 +52,7 @@ QSet<QString> Colours(const QImage& image) {
 }
 
 enum class Closing { Esc, CloseBox, ExitButton, SystemMenuClose };
-enum class Target { FolderEdit, PrefixEdit, StartNumberEdit, FilterEdit, List, Button, MenuItem };
+enum class Target { FolderEdit, PrefixEdit, StartNumberEdit, FilterEdit, List, Button };
 
 } // namespace
 
@@ -84,17 +82,12 @@ private slots:
         QTest::addColumn<bool>("lists");
         QTest::newRow("separator typed")
             << QByteArray("/photos") << QByteArray("/photos/") << false;
-        QTest::newRow("separator deleted")
-            << QByteArray("/photos/") << QByteArray("/photos") << false;
         QTest::newRow("root slash deleted") << QByteArray("/") << QByteArray("") << false;
         QTest::newRow("shortening that removes a final slash")
             << QByteArray("/abc/") << QByteArray("/ab") << false;
         QTest::newRow("same-length paste ending in a slash")
             << QByteArray("/ab") << QByteArray("/c/") << false;
-        QTest::newRow("longer paste ending in a slash")
-            << QByteArray("/a") << QByteArray("/b/") << false;
         QTest::newRow("letter typed") << QByteArray("/a") << QByteArray("/ab") << true;
-        QTest::newRow("letter deleted") << QByteArray("/ab") << QByteArray("/a") << true;
         QTest::newRow("deleting back to a slash")
             << QByteArray("/a/b") << QByteArray("/a/") << true;
         QTest::newRow("both end in a slash") << QByteArray("/abc/") << QByteArray("/a/") << true;
@@ -259,7 +252,6 @@ private slots:
         QTest::newRow("pattern box") << Target::FilterEdit << IDC_FILTER;
         QTest::newRow("list") << Target::List << 0;
         QTest::newRow("a button") << Target::Button << 0;
-        QTest::newRow("the menu item") << Target::MenuItem << 0;
     }
     void ctrlZ_Should_UndoTheBoxsTyping_OrElseTheBatch() {
         QFETCH(Target, target);
@@ -289,19 +281,7 @@ private slots:
         } else {
             h.dlg->GetDlgItem(IDC_SELECTALL)->setFocus();
         }
-        if (target == Target::MenuItem) {
-            QTimer::singleShot(0, h.dlg.get(), [&] { // in the menu's own loop
-                if (QMenu* menu = h.dlg->SystemMenu(); menu->isVisible()) {
-                    menu->setActiveAction(h.dlg->UndoAction());
-                    QTest::keyClick(menu, Qt::Key_Return);
-                }
-            });
-            const QPoint spot(2, h.dlg->height() / 2); // the background, left of the list
-            QContextMenuEvent rightClick(QContextMenuEvent::Mouse, spot, h.dlg->mapToGlobal(spot));
-            QCoreApplication::sendEvent(h.dlg.get(), &rightClick);
-        } else {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
-        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
 
         if (box) {
             QCOMPARE(h.edit(box)->text(), before);

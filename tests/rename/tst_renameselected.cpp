@@ -97,12 +97,10 @@ private slots:
         row("001 outgrows its width, never cut", "001", 0, 999, "f", "P1000");
         row("C-locale white space and sign count in the width, zeros after the sign",
             "\t\n\v\f\r -05", 0, 0, "f", "P-00000005");
-        row("... up to zero", "\t\n\v\f\r -05", 0, 5, "f", "P000000000");
         row("empty: no zeros", "", 0, 2, "f", "P2");
         row("letters after the digits", "12ab", 0, 1, "f", "P0013");
         row("int wraps", "2147483647", 0, 1, "f", "P-2147483648");
         row("full-width digits: no number, two columns each", "００１", 0, 1, "f", "P000001");
-        row("half-width katakana: one column", "ｱ1", 0, 0, "f", "P00");
         row("the last dot counts", "1", 0, 0, "写真.b.", "P1.");
         row("no dot, no extension", "1", 0, 0, "README", "P1");
         row("a leading dot: the whole name", "1", 0, 0, ".Profile", "P1.Profile");
