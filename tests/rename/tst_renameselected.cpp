@@ -136,7 +136,7 @@ private slots:
                                 << failAt << cancel << boxes << after;
         };
         const QList<Box> confirmed{Box::Confirm};
-        row("missing rows refused before the selection counts", "*.none", -1, {0}, "x", "", 0, 0,
+        row("missing rows refused before the selection counts", "*.none", -1, {}, "x", "", 0, 0,
             false, {Box::Missing}, {{"a", "a"}});
         row("no row selected", "", -1, {}, "x", "", 0, 0, false, {Box::NoSelection}, {{"a", "a"}});
         row("cancelled: nothing read", "", -1, {0}, "x", "", 0, 0, true, confirmed, {{"a", "a"}});
