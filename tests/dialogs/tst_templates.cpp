@@ -143,7 +143,7 @@ private slots:
         row("IDC_FOLDER", Main, 0, 1000, Edit, "", {10, 15, 160, 15}, kEdit, "変更元フォルダ");
         row("IDC_BROWSE", Main, 1, 1006, Button, "参照", {170, 15, 25, 15}, kButton, "参照");
         row("IDC_FILELIST", Main, 2, 1001, ListView, "List1", {10, 40, 160, 145}, list,
-            "ファイル名 更新日時");
+            "ファイル名");
         row("IDC_PREFIX", Main, 3, 1007, Edit, "", {10, 205, 50, 15}, kEdit, "前固定部");
         row("IDC_STARTNUMBER", Main, 4, 1008, Edit, "", {65, 205, 30, 15}, kEdit, "開始番号");
         row("IDC_FILTER", Main, 5, 1009, Edit, "", {130, 205, 35, 15}, kEdit, "表示拡張子");
