@@ -131,7 +131,7 @@ src/mainwnd/Selection.cpp	    if (m_bListValid == 0) {⏎        Box("ファイ�
 src/mainwnd/Selection.cpp	        m_listFiles.SetItemState(1, 0, LVIS_SELECTED | LVIS_FOCUSED);⏎		a click leaves the second missing row marked
 src/mainwnd/MovePlan.cpp	plan.focusRow = static_cast<std::int64_t>(i) - 2;	plan.focusRow = static_cast<std::int64_t>(i) - 1;	focus mark one row off after moving up
 src/mainwnd/SortKey.cpp	return c >= 0x41 && c <= 0x5A ?	return c >= 0x41 && c < 0x5A ?	sort folding leaves Z unfolded
-src/mainwnd/ListOrdering.cpp	        m_bDateAscending = 1;⏎    } else {	        m_bDateAscending = 0;⏎    } else {	name click leaves the date column descending next
+src/mainwnd/ListOrdering.cpp	        *flag = 1;	        *flag = 0;	a column click leaves the other columns descending next
 src/settings/SettingsKeys.h	kDefaultLowerExt = 1;	kDefaultLowerExt = 0;	lower-case option off by default
 src/settings/SettingsKeys.h	kDefaultStartNumber = "001";	kDefaultStartNumber = "01";	start number 01 by default
 src/platform/DialogUnits.cpp	(std::llabs(product) + half) / std::llabs(c)	std::llabs(product) / std::llabs(c)	dialog units truncated instead of rounded
