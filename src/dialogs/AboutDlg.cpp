@@ -16,6 +16,7 @@ bool CAboutDlg::OnInitDialog() {
     if (auto* icon = findChild<QLabel*>(QStringLiteral("icon"))) {
         icon->setPixmap(MainFrameIcon().pixmap(32, 32));
         icon->resize(32, 32);
+        icon->setAccessibleName(QStringLiteral("Quorvel"));
     }
     return true;
 }

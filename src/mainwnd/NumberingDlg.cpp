@@ -14,9 +14,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QKeySequence>
-#include <QLineEdit>
 #include <QMenu>
 
 #include <optional>
@@ -95,6 +93,8 @@ bool CNumberingDlg::OnInitDialog() {
     UpdateData(false);
     m_listFiles.InsertColumn(0, "ファイル名", LVCFMT_LEFT, 150);
     m_listFiles.InsertColumn(1, "更新日時", LVCFMT_LEFT, 110);
+    // 110 pixels fit a time in the platform's own font; ours may draw it wider.
+    m_listFiles.WidenColumnToShow(1, "0000/00/00  00:00");
     SetupCaptureColumn();
     m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     ListFolder(m_strFolder, 1, 1);
@@ -144,10 +144,9 @@ void CNumberingDlg::AddSystemMenuItems() {
     m_systemMenu = new QMenu(this);
     m_undoAction = m_systemMenu->addAction(QString::fromUtf8("元に戻す(&U)"));
     m_undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    // Also the window's own, so that the key works without opening the menu.
+    // Also the window's own, so that the key works without opening the menu. An edit box takes
+    // Ctrl+Z first, for its own typing.
     addAction(m_undoAction);
-    for (QLineEdit* edit : findChildren<QLineEdit*>())
-        edit->installEventFilter(this);
     connect(m_undoAction, &QAction::triggered, this, [this] { OnUndoLastBatch(); });
     UpdateUndoAction();
     const std::string about = LoadResourceString(IDS_ABOUTBOX);
@@ -162,15 +161,6 @@ void CNumberingDlg::AddSystemMenuItems() {
 void CNumberingDlg::contextMenuEvent(QContextMenuEvent* event) {
     if (m_systemMenu && !m_systemMenu->isEmpty())
         m_systemMenu->exec(event->globalPos());
-}
-
-bool CNumberingDlg::eventFilter(QObject* watched, QEvent* event) {
-    // After a batch the focus is often still in the prefix box, where Enter started it; with a
-    // batch to undo, Ctrl+Z means that batch there too, not the typing in the box.
-    if (event->type() == QEvent::ShortcutOverride && m_undoAction->isEnabled() &&
-        static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Z))
-        return true;
-    return CDialog::eventFilter(watched, event);
 }
 
 void CNumberingDlg::OnSysCommand(unsigned id, long param) {
@@ -210,8 +200,8 @@ void CNumberingDlg::OnUndoLastBatch() {
         m_undoAction->setEnabled(false);
         return;
     }
-    if (Box("直前の変換を元に戻します。よろしいですか？", "Quorvel",
-            MB_OKCANCEL | MB_ICONINFORMATION, UndoPlanText(*journal)) != IDOK)
+    if (Box("直前の変換を元に戻します。よろしいですか？", "確認", MB_OKCANCEL | MB_ICONINFORMATION,
+            UndoPlanText(*journal)) != IDOK)
         return;
     UpdateData(true);
     UndoResult result;

@@ -104,7 +104,6 @@ protected:
     bool OnCmdMsg(Message& msg) override;
     void OnDestroy() override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void LoadSettings();

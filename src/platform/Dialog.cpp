@@ -12,6 +12,7 @@
 #include <QPushButton>
 
 #include <utility>
+#include <vector>
 
 namespace quorvel {
 
@@ -45,8 +46,9 @@ void DDX_Check(DataExchange& dx, int id, int& value) {
     }
     if (value < 0 || value > 2)
         value = 0;
-    box->setCheckState(value == 0 ? Qt::Unchecked
-                                  : value == 1 ? Qt::Checked : Qt::PartiallyChecked);
+    box->setCheckState(value == 0   ? Qt::Unchecked
+                       : value == 1 ? Qt::Checked
+                                    : Qt::PartiallyChecked);
 }
 
 CDialog::CDialog(const DialogTemplate& tmpl, QWidget* parent)
@@ -224,10 +226,22 @@ void CDialog::FinishWindow() {
     setFixedSize(m_units.toPixelsX(m_template.cx), m_units.toPixelsY(m_template.cy));
 }
 
+namespace {
+
+// A text static that stands right above an edit box, from its left edge, is that box's label.
+bool LabelsEdit(const ControlTemplate& label, const ControlTemplate& edit) {
+    return label.cls == ControlClass::Static && (label.style & SS_TYPEMASK) != SS_ICON &&
+           edit.cls == ControlClass::Edit && label.x == edit.x && label.y + label.cy == edit.y;
+}
+
+} // namespace
+
 void CDialog::CreateControls() {
     QWidget* previousTabStop = nullptr;
+    std::vector<QWidget*> built;
     for (const ControlTemplate& ct : m_template.controls) {
         QWidget* w = CreateControl(ct);
+        built.push_back(w);
         w->setGeometry(m_units.toPixels(ct.x, ct.y, ct.cx, ct.cy));
         w->setVisible((ct.style & WS_VISIBLE) != 0);
         if (ct.id != IDC_STATIC)
@@ -243,6 +257,12 @@ void CDialog::CreateControls() {
             w->setFocusPolicy(ct.cls == ControlClass::Static ? Qt::NoFocus : Qt::ClickFocus);
         }
     }
+    // A screen reader names an edit box after its label, as a sighted user does.
+    const std::span<const ControlTemplate> controls = m_template.controls;
+    for (std::size_t l = 0; l < controls.size(); ++l)
+        for (std::size_t e = 0; e < controls.size(); ++e)
+            if (LabelsEdit(controls[l], controls[e]))
+                static_cast<QLabel*>(built[l])->setBuddy(built[e]);
 }
 
 QWidget* CDialog::CreateControl(const ControlTemplate& ct) {

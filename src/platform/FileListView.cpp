@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -50,6 +51,14 @@ FileListView::FileListView(QWidget* parent) : QTableView(parent), m_rowDrag(new 
     setShowGrid(false);
     setWordWrap(false);
     setTabKeyNavigation(false);
+    // A dark desktop theme would otherwise draw the black and red rows on a dark ground.
+    QPalette rows = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        rows.setColor(group, QPalette::Base, Qt::white);
+        rows.setColor(group, QPalette::AlternateBase, Qt::white);
+        rows.setColor(group, QPalette::Text, Qt::black);
+    }
+    setPalette(rows);
     setCornerButtonEnabled(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     verticalHeader()->hide();
@@ -82,6 +91,15 @@ void FileListView::revealColumn(int column) {
     horizontalScrollBar()->setValue(horizontalHeader()->sectionPosition(column));
 }
 
+int FileListView::cellWidthFor(const QString& text) const {
+    // What the item delegate asks of the style for a cell: the text and its margins.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    return style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this).width();
+}
+
 void FileListView::setFocusRow(int row) {
     if (row < 0 || row >= m_model->count())
         return;
@@ -107,7 +125,29 @@ int FileListView::pageRows() const {
     return std::max(1, viewport()->height() / rowHeight - 1);
 }
 
+// As a report list answers a right click: a row not yet selected becomes the only selected one
+// (unless Ctrl or Shift is held), a selected row keeps the selection, and the focus mark goes to
+// the row; below the last row, nothing stays selected. The window's menu opens afterwards.
+void FileListView::rightPress(int row, Qt::KeyboardModifiers mods) {
+    if (row < 0) {
+        m_model->setState(-1, 0, LVIS_SELECTED);
+        return;
+    }
+    if (!(mods & (Qt::ControlModifier | Qt::ShiftModifier)) &&
+        !(m_model->state(row) & LVIS_SELECTED)) {
+        selectOnly(row);
+        m_anchor = row;
+    }
+    setFocusRow(row);
+}
+
 void FileListView::mousePressEvent(QMouseEvent* event) {
+    if (m_model && event->button() == Qt::RightButton) {
+        setFocus(Qt::MouseFocusReason);
+        rightPress(rowAt(event->position().toPoint().y()), event->modifiers());
+        event->accept();
+        return;
+    }
     if (!m_model || event->button() != Qt::LeftButton) {
         QTableView::mousePressEvent(event);
         return;

@@ -11,8 +11,10 @@ class RowDrag;
 
 // The report view: draws the rows' own selection and focus bits and handles mouse and keyboard
 // selection the way a multi-select report list does (click, Ctrl+click, Shift+click, arrows,
-// Space). Enter, Esc and Tab are left to the dialog. Pressing on a row and moving drags the
-// selected rows to a new place.
+// Space, and a right click, which selects before the window's menu opens). Enter, Esc and Tab
+// are left to the dialog. Pressing on a row and moving drags the selected rows to a new place.
+// The rows are drawn as the program was drawn, black or the list's text colour on white,
+// whatever the desktop's palette.
 class FileListView : public QTableView {
     Q_OBJECT
 public:
@@ -25,6 +27,8 @@ public:
     QMenu* headerMenu() const { return m_headerMenu; }
     // Shows the column and scrolls it into view.
     void revealColumn(int column);
+    // The narrowest column that draws `text` in a cell without eliding it.
+    int cellWidthFor(const QString& text) const;
 
 signals:
     // After the list has handled a left click (the list's click notification).
@@ -43,6 +47,7 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void rightPress(int row, Qt::KeyboardModifiers mods);
     void selectOnly(int row);
     void selectRange(int from, int to);
     void setFocusRow(int row);

@@ -4,6 +4,8 @@
 
 #include <QHeaderView>
 
+#include <algorithm>
+
 namespace quorvel {
 
 void CListCtrl::Attach(FileListView* view) {
@@ -13,9 +15,26 @@ void CListCtrl::Attach(FileListView* view) {
 
 int CListCtrl::InsertColumn(int column, const std::string& heading, int /*format*/, int width) {
     // Every column of this program is left-aligned, which is what the header does by default.
-    const int at = m_model->insertColumn(column, QString::fromUtf8(heading));
+    const QString text = QString::fromUtf8(heading);
+    const int at = m_model->insertColumn(column, text);
     m_view->horizontalHeader()->resizeSection(at, width);
+    if (at == 0)
+        m_view->setAccessibleName(text);
     return at;
+}
+
+void CListCtrl::WidenColumnToShow(int column, const std::string& text) {
+    QHeaderView* header = m_view->horizontalHeader();
+    int width = header->sectionSize(column);
+    const QString sample = QString::fromUtf8(text);
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
+        QString filled = sample;
+        for (QChar& c : filled)
+            if (c.isDigit())
+                c = QChar(digit);
+        width = std::max(width, m_view->cellWidthFor(filled));
+    }
+    header->resizeSection(column, width);
 }
 
 void CListCtrl::SetExtendedStyle(std::uint32_t /*style*/) {

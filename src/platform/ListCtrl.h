@@ -25,7 +25,12 @@ public:
     FileListView* View() const { return m_view; }
     FileListModel* Model() const { return m_model; }
 
+    // The list has no label of its own: a screen reader names it after its first heading.
     int InsertColumn(int column, const std::string& heading, int format, int width);
+    // Widens a column, never narrows it, until a cell draws `text` whole, each digit of it
+    // standing for whichever digit the font draws widest. Pixel widths chosen for the
+    // platform's own font can be too narrow in ours.
+    void WidenColumnToShow(int column, const std::string& text);
     void SetExtendedStyle(std::uint32_t style);
 
     int InsertItem(int index, const std::string& text);

@@ -2,7 +2,7 @@
 # A camera card as users have one: a FAT image mounted through fusefat, which gives each spelling
 # of a name its own inode number. Every file selected, prefix IMG_, start 0001, lower-case
 # extensions: each new name differs from the old one in letter case only, every file is renamed
-# and no failure box shows; Ctrl+Z gives the old names back. The journal reaches the disk before
+# and no failure box shows; Ctrl+Z in the list gives the old names back. The journal reaches the disk before
 # the first rename, and the card's folder after the last. A new name that another file holds in
 # another letter case stops the run at that row with the failure box, the other file untouched.
 . "$(dirname "$0")/xdriver.sh"
@@ -31,8 +31,8 @@ sleep 0.5
 check "no failure box after a case-only batch" "" "$(window Quorvel)"
 check "a case-only batch renames every file" \
     "IMG_0001.jpg=IMG_0001.JPG IMG_0002.jpg=IMG_0002.JPG" "$(contents "$card")"
-x_keys ctrl+z
-x_answer Quorvel || abort "the undo asks first"
+x_keys shift+Tab ctrl+z # from the prefix box, which keeps Ctrl+Z for its typing, to the list
+x_answer 確認 || abort "the undo asks first"
 poll renamed_as "$card" "IMG_0001.JPG=IMG_0001.JPG IMG_0002.JPG=IMG_0002.JPG"
 check "the undo gives every old name back" \
     "IMG_0001.JPG=IMG_0001.JPG IMG_0002.JPG=IMG_0002.JPG" "$(contents "$card")"

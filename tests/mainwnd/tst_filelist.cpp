@@ -2,8 +2,9 @@
 #include "platform/SystemErrorText.h"
 #include "support/MainWindowHarness.h"
 
+#include <QAction>
 #include <QHeaderView>
-#include <QSignalSpy>
+#include <QMenu>
 #include <QtTest>
 
 #include <cerrno>
@@ -16,6 +17,38 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// A row's selection and focus mark.
+enum Mark : unsigned { none = 0, focused = LVIS_FOCUSED, selected = LVIS_SELECTED, both = 3 };
+using Marks = QList<Mark>;
+
+// What a listing leaves in the list.
+enum class Shows { Files, MissingFile, MissingFolder, SystemText, Unlisted };
+
+// The ways into a listing.
+enum Caller {
+    StartUp,
+    Browse,
+    BrowseCancel,
+    FolderEdit,
+    FolderSeparator,
+    PatternEdit,
+    Refresh,
+    EndOfBatch,
+    Undo
+};
+
+const QStringList kMissingFile{"指定されたファイルは", "               存在しません。"};
+const QStringList kMissingFolder{"指定されたフォルダは", "               存在しません。"};
+// The four test files in name order; their dates run _a, 10, B, 9 (the last after 2038).
+const QStringList kFour{"10.txt", "9.txt", "_a.txt", "B.txt"};
+
+struct HeaderClick {
+    int column;
+    QStringList rows; // afterwards
+    int nameAscending;
+    int dateAscending;
+};
+
 // An empty file modified at the start of `year` in UTC.
 bool MakeFile(const QString& path, int year = 2020) {
     QFile file(path);
@@ -24,12 +57,23 @@ bool MakeFile(const QString& path, int year = 2020) {
                             QFileDevice::FileModificationTime);
 }
 
-// The rows' names, or their first letters: "19_B".
-QString Names(const MainWindowHarness& h, bool letters = false) {
+QStringList Names(const MainWindowHarness& h) {
     QStringList names;
     for (const std::string& name : h.names())
-        names << QString::fromStdString(name).left(letters ? 1 : -1);
-    return names.join(letters ? "" : " ");
+        names << QString::fromStdString(name);
+    return names;
+}
+
+Marks MarksOf(const CListCtrl& list) {
+    Marks marks;
+    for (int r = 0; r < list.GetItemCount(); ++r)
+        marks << Mark(list.GetItemState(r, LVIS_SELECTED | LVIS_FOCUSED));
+    return marks;
+}
+
+void SetMarks(CListCtrl& list, const Marks& marks) {
+    for (int r = 0; r < int(marks.size()); ++r)
+        list.SetItemState(r, marks[r], LVIS_SELECTED | LVIS_FOCUSED);
 }
 
 // Clicks a column header with the mouse, so the click reaches the window only through the
@@ -39,14 +83,6 @@ void ClickHeader(CNumberingDlg& dlg, int column) {
     const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                         header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-}
-
-// Row states one character a row: '.' none, 's' selected, 'f' focus mark, 'S' both.
-QString StatesOf(const CListCtrl& list) {
-    QString text;
-    for (int r = 0; r < list.GetItemCount(); ++r)
-        text += QStringLiteral(".fsS")[int(list.GetItemState(r, LVIS_SELECTED | LVIS_FOCUSED))];
-    return text;
 }
 
 // The one message box shown, or none when `text` is empty.
@@ -59,6 +95,19 @@ void CheckBox(const MainWindowHarness& h, const std::string& text, unsigned styl
     }
 }
 
+// A window whose renames can pull the folder away once they are done.
+struct Window : MainWindowHarness, RenameSystem {
+    ~Window() { dlg.reset(); } // the window still uses this rename system while it closes
+    RenameSystem& renameSystem() override { return *this; }
+    int Renameat2NoReplace(int dirfd, const char* from, const char* to) override {
+        const int result = RenameSystem::Renameat2NoReplace(dirfd, from, to);
+        if (afterRename)
+            afterRename();
+        return result;
+    }
+    std::function<void()> afterRename;
+};
+
 } // namespace
 
 class TestFileList : public QObject {
@@ -70,9 +119,7 @@ class TestFileList : public QObject {
     void start(MainWindowHarness& h, const QString& folder) {
         h.writeIni("[Data]\nFolder=" + at(folder).toStdString() + "\n");
         h.start();
-        h.dlg->show();
-        h.dlg->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(h.dlg.get()));
+        QVERIFY(h.show());
         QTest::keyClicks(h.edit(IDC_PREFIX), "keep_");
         // Nothing reads a start number as it is typed; a listing must not write the old one back.
         h.edit(IDC_STARTNUMBER)->selectAll();
@@ -86,44 +133,45 @@ private slots:
         // Tokyo has kept UTC+9 all year since 1951, so every expected time is UTC + 9 h.
         qputenv("TZ", "Asia/Tokyo");
         tzset();
-        for (const char* folder :
-             {"/folders", "/folders/y.txt", "/four", "/photos", "/documents", "/abc"})
+        for (const char* folder : {"/folders", "/folders/y.txt", "/four"})
             QVERIFY(QDir().mkdir(at("@" + QString(folder))));
         fs::create_directory_symlink("y.txt", at("@/folders/z.txt").toStdString());
         fs::create_symlink("loop", at("@/loop").toStdString());
-        // Name order 10, 9, _a, B (letters "19_B"); date order _a, 10, B, 9 ("_1B9").
         int year = 1960;
-        for (const char* name : {"_a.txt", "10.txt", "B.txt", "9.txt"}) // the last after 2038
+        for (const char* name : {"_a.txt", "10.txt", "B.txt", "9.txt"})
             QVERIFY(MakeFile(at("@/four/") + name, std::exchange(year, year + 27)));
-        for (const char* file : {"@/photos/p1.jpg", "@/photos/p2.jpg", "@/photos/notes.txt",
-                                 "@/documents/d1.txt", "@/abc/abc.txt"})
-            QVERIFY(MakeFile(at(file)));
     }
 
     void Listing_Should_ShowFilesMissingRowsOrSystemText_data() {
         QTest::addColumn<QString>("folder"); // below the test folder
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("how");       // 1 reports errors, 2 clears the prefix
-        QTest::addColumn<QString>("shows"); // files by letters, a missing row, or "" for no change
-        QTest::addColumn<int>("code");      // of the system's text in a box
-        const auto row = [](const char* what, QString folder, QString filter, int how,
-                            QString shows, int code) {
-            QTest::newRow(what) << folder << filter << how << shows << code;
+        QTest::addColumn<int>("reportErrors");
+        QTest::addColumn<int>("clearPrefix");
+        QTest::addColumn<Shows>("shows");
+        QTest::addColumn<int>("error"); // of the system's text in a box
+        const auto row = [](const char* what, QString folder, QString filter, int reportErrors,
+                            int clearPrefix, Shows shows, int error = 0) {
+            QTest::newRow(what) << folder << filter << reportErrors << clearPrefix << shows
+                                << error;
         };
-        const QString noFolder = "指定されたフォルダは", noFile = "指定されたファイルは";
-        row("files, reporting, prefix cleared", "/four", "*.TXT", 3, "19_B", 0);
-        row("missing folder, quiet", "/missing", "", 2, noFolder, 0);
-        row("missing folder, reporting", "/missing", "", 3, "", ENOENT);
-        row("link loop, quiet: reported all the same", "/loop", "", 2, "", ELOOP);
-        row("only subfolders and a link to one", "/folders", "", 3, noFile, 0);
-        row("pattern matching nothing", "/four", "*.none", 1, noFile, 0);
+        const QString tooLong = "/" + QString(256, 'x');
+        row("files, pattern in capitals, prefix cleared", "/four", "*.TXT", 1, 1, Shows::Files);
+        row("missing folder, quiet, prefix cleared", "/missing", "", 0, 1, Shows::MissingFolder);
+        row("missing folder, reporting: rows and prefix kept", "/missing", "", 1, 1,
+            Shows::SystemText, ENOENT);
+        row("bad path name, quiet", tooLong, "", 0, 1, Shows::MissingFolder);
+        row("bad path name, reporting", tooLong, "", 1, 1, Shows::SystemText, ENAMETOOLONG);
+        row("link loop, quiet: reported all the same", "/loop", "", 0, 1, Shows::SystemText, ELOOP);
+        row("only subfolders and a link to one", "/folders", "", 1, 1, Shows::MissingFile);
+        row("pattern matching nothing, reporting", "/four", "*.none", 1, 1, Shows::MissingFile);
     }
     void Listing_Should_ShowFilesMissingRowsOrSystemText() {
         QFETCH(QString, folder);
         QFETCH(QString, filter);
-        QFETCH(int, how);
-        QFETCH(QString, shows);
-        QFETCH(int, code);
+        QFETCH(int, reportErrors);
+        QFETCH(int, clearPrefix);
+        QFETCH(Shows, shows);
+        QFETCH(int, error);
         // A state no listing makes, so any change shows: rows reversed, the first selected and
         // focused, both directions flipped, a prefix, the list red, disabled and invalid.
         MainWindowHarness h;
@@ -142,183 +190,319 @@ private slots:
         // As the browse button does: the member is set, the box not yet written.
         dlg.m_strFolder = at("@" + folder).toStdString();
         dlg.m_strFilter = filter.toStdString();
-        dlg.ListFolder(dlg.m_strFolder, how & 1, how >> 1);
+        dlg.ListFolder(dlg.m_strFolder, reportErrors, clearPrefix);
 
-        const bool listed = shows == "19_B";
-        CheckBox(h, code ? SystemErrorText(code) : "", MB_ICONEXCLAMATION);
-        if (code)
+        CheckBox(h, error ? SystemErrorText(error) : "", MB_ICONEXCLAMATION);
+        const bool files = shows == Shows::Files, kept = shows == Shows::SystemText;
+        const QStringList rows = files  ? kFour
+                                 : kept ? QStringList{"B.txt", "_a.txt", "9.txt", "10.txt"}
+                                 : shows == Shows::MissingFile ? kMissingFile
+                                                               : kMissingFolder;
+        QCOMPARE(Names(h), rows);
+        if (files) // local time, seconds dropped
+            QCOMPARE(h.column(1),
+                     (std::vector<std::string>{"1987/01/01  09:00", "2041/01/01  09:00",
+                                               "1960/01/01  09:00", "2014/01/01  09:00"}));
+        else if (!kept)
+            QCOMPARE(h.column(1), (std::vector<std::string>{"", ""}));
+        const Marks marks = kept ? Marks{both, none, none, none} : Marks(rows.size(), none);
+        QCOMPARE(MarksOf(list), marks);
+        if (kept) // the box keeps the folder of the rows
             QCOMPARE(h.edit(IDC_FOLDER)->text(), at("@/four"));
-        if (listed) // local time, seconds dropped
-            QCOMPARE(h.column(1)[0], std::string("1987/01/01  09:00"));
-        if (shows.isEmpty() || listed)
-            QCOMPARE(Names(h, true), shows.isEmpty() ? QStringLiteral("B_91") : shows);
-        else
-            QCOMPARE(h.names(), (std::vector<std::string>{
-                                    shows.toStdString(), std::string(15, ' ') + "存在しません。"}));
-        QCOMPARE(StatesOf(list), shows.isEmpty() ? "S..." : listed ? "...." : "..");
-        // Valid, black, enabled, name descending, date ascending; else as they were.
-        const QList<int> flags{dlg.m_bListValid, list.GetTextColor() == Rgb(0, 0, 0),
-                               list.IsWindowEnabled(), dlg.m_bNameAscending, dlg.m_bDateAscending};
-        QCOMPARE(flags, (listed ? QList<int>{1, 1, 1, 0, 1} : QList<int>{0, 0, 0, 1, 0}));
-        const bool cleared = how >> 1 && !shows.isEmpty();
+        // Valid, black, enabled, name descending next, date ascending next; the missing rows
+        // invalid, red 230, disabled, the directions as they were.
+        const QList<uint> state{uint(dlg.m_bListValid), list.GetTextColor(),
+                                uint(list.IsWindowEnabled()), uint(dlg.m_bNameAscending),
+                                uint(dlg.m_bDateAscending)};
+        QCOMPARE(state, (files ? QList<uint>{1, 0, 1, 0, 1} : QList<uint>{0, 230, 0, 1, 0}));
+        const bool cleared = clearPrefix && !kept;
         QCOMPARE(h.edit(IDC_PREFIX)->text(), cleared ? QString() : QStringLiteral("trip_"));
     }
 
-    void HeaderClicks_Should_SortFlipDirections_And_CarryMarks_data() {
-        // Each step: the column clicked, then the rows' letters and the flags name and date
-        // ascending, e.g. "1: _1B9 1 0".
-        QTest::addColumn<QString>("folder"); // "four", "none" (empty list) or "missing"
-        QTest::addColumn<QStringList>("steps");
-        const auto row = [](const char* what, QString folder, QStringList steps) {
-            QTest::newRow(what) << folder << steps;
+    void Caller_Should_ListWithItsOwnFlags_data() {
+        QTest::addColumn<int>("caller"); // what the user does
+        QTest::addColumn<bool>("gone");  // the folder cannot be found when it is listed
+        QTest::addColumn<Shows>("shows");
+        QTest::addColumn<QStringList>("rows"); // afterwards
+        QTest::addColumn<QString>("prefix");   // afterwards, "keep_" typed before
+        const QStringList photos{"notes.txt", "p1.jpg", "p2.jpg"};
+        const auto row = [](const char* what, Caller caller, bool gone, Shows shows,
+                            QStringList rows, QString prefix) {
+            QTest::newRow(what) << int(caller) << gone << shows << rows << prefix;
         };
-        row("name twice", "four", {"0: B_91 1 1", "0: 19_B 0 1"});
-        row("date twice: oldest first, then newest", "four", {"1: _1B9 1 0", "1: 9B1_ 1 1"});
-        row("date, name, date: new column ascends", "four",
-            {"1: _1B9 1 0", "0: 19_B 0 1", "1: _1B9 1 0"});
-        row("empty list: flags change all the same", "none", {"0:  1 1", "1:  1 0", "1:  1 1"});
-        row("missing rows: no clicks", "missing", {"0: 指  0 1", "1: 指  0 1"});
+        // Quiet callers show a folder that is not found as the missing rows; reporting ones show
+        // the system's text and keep the rows. Those that clear the prefix clear it on rows.
+        row("start-up lists 1, 1", StartUp, false, Shows::Files, photos, "");
+        row("start-up, a bad path name: reported", StartUp, true, Shows::SystemText, {}, "keep_");
+        row("browse lists 1, 1", Browse, false, Shows::Files, {"abc.txt"}, "");
+        row("browse to a folder gone: reported", Browse, true, Shows::SystemText, photos, "keep_");
+        row("browse cancelled: nothing listed", BrowseCancel, false, Shows::Unlisted, photos,
+            "keep_");
+        row("folder typed lists 0, 1", FolderEdit, false, Shows::Files, {"abc.txt"}, "");
+        row("folder typed, not found", FolderEdit, true, Shows::MissingFolder, kMissingFolder, "");
+        row("trailing separator typed: nothing listed", FolderSeparator, false, Shows::Unlisted,
+            photos, "keep_");
+        row("pattern typed lists 0, 0", PatternEdit, false, Shows::Files, {"p1.jpg", "p2.jpg"},
+            "keep_");
+        row("pattern typed, folder gone", PatternEdit, true, Shows::MissingFolder, kMissingFolder,
+            "keep_");
+        row("refresh lists 1, 0", Refresh, false, Shows::Files, photos, "keep_");
+        row("refresh, folder gone: reported", Refresh, true, Shows::SystemText, photos, "keep_");
+        row("end of a batch lists 1, 0", EndOfBatch, false, Shows::Files,
+            {"keep_0100.txt", "p1.jpg", "p2.jpg"}, "keep_");
+        row("end of a batch, folder gone: reported", EndOfBatch, true, Shows::SystemText, photos,
+            "keep_");
+        row("end of an undo lists 1, 0", Undo, false, Shows::Files, photos, "keep_");
+        row("end of an undo, folder gone: reported", Undo, true, Shows::SystemText,
+            {"keep_0100.txt", "p1.jpg", "p2.jpg"}, "keep_");
+    }
+    void Caller_Should_ListWithItsOwnFlags() {
+        QFETCH(int, caller);
+        QFETCH(bool, gone);
+        QFETCH(Shows, shows);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, prefix);
+        Window w;
+        const std::string photos = w.workDir() + "/photos", abc = w.workDir() + "/abc";
+        fs::create_directory(photos);
+        fs::create_directory(abc);
+        for (const char* name : {"notes.txt", "p1.jpg", "p2.jpg"})
+            std::ofstream(photos + "/" + name);
+        std::ofstream(abc + "/abc.txt");
+        const std::string tooLong = w.workDir() + "/" + std::string(256, 'x');
+        const auto pullAway = [&] { fs::rename(photos, photos + ".away"); };
+        w.writeIni("[Data]\nFolder=" + (caller == StartUp && gone ? tooLong : photos) +
+                   "\nStartNumber=0100\n");
+        w.start([&](CNumberingDlg& dlg) {
+            if (caller == StartUp)
+                dlg.m_strPrefix = "keep_";
+        });
+        QVERIFY(w.show());
+        if (caller != StartUp)
+            QTest::keyClicks(w.edit(IDC_PREFIX), "keep_");
+        if (caller == Undo) {
+            w.dlg->m_listFiles.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+            w.click(IDC_START);
+        }
+        if (caller != StartUp) { // a mark that only a listing takes away
+            w.dlg->m_listFiles.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+            w.boxes.shown.clear();
+        }
+
+        switch (Caller(caller)) {
+        case StartUp:
+            break;
+        case Browse:
+            w.chooser.answers.push_back(gone ? w.workDir() + "/gone" : abc);
+            [[fallthrough]];
+        case BrowseCancel:
+            w.click(IDC_BROWSE);
+            QCOMPARE(w.chooser.titles, std::vector<std::string>{
+                                           "ファイル名を変更するファイルのあるフォルダを選択："});
+            break;
+        case FolderEdit:
+            w.edit(IDC_FOLDER)->setText(QString::fromStdString(gone ? photos + "x" : abc));
+            break;
+        case FolderSeparator:
+            w.edit(IDC_FOLDER)->setFocus();
+            w.edit(IDC_FOLDER)->end(false);
+            QTest::keyClicks(w.edit(IDC_FOLDER), "/");
+            break;
+        case PatternEdit:
+            if (gone)
+                pullAway();
+            w.edit(IDC_FILTER)->setText("*.jpg");
+            break;
+        case Refresh:
+            if (gone)
+                pullAway();
+            w.click(IDC_REFRESH);
+            break;
+        case EndOfBatch:
+        case Undo:
+            if (gone)
+                w.afterRename = pullAway;
+            if (caller == EndOfBatch)
+                w.click(IDC_START);
+            else
+                w.dlg->UndoAction()->trigger();
+            break;
+        }
+
+        QCOMPARE(Names(w), rows);
+        QCOMPARE(w.edit(IDC_PREFIX)->text(), prefix);
+        const bool listed = shows != Shows::SystemText && shows != Shows::Unlisted;
+        QCOMPARE(w.dlg->m_listFiles.GetNextItem(-1, LVNI_SELECTED),
+                 listed || rows.isEmpty() ? -1 : 0);
+        QStringList reports; // the boxes other than the confirmations
+        for (const FakeMessageBox::Shown& box : w.boxes.shown)
+            if (box.caption != "確認")
+                reports << QString::fromStdString(box.text);
+        const int error = caller == StartUp ? ENAMETOOLONG : ENOENT;
+        QCOMPARE(reports, shows == Shows::SystemText
+                              ? QStringList{QString::fromStdString(SystemErrorText(error))}
+                              : QStringList());
+    }
+
+    void HeaderClicks_Should_SortFlipDirections_And_CarryMarks_data() {
+        QTest::addColumn<QString>("folder"); // "" lists nothing
+        QTest::addColumn<QList<HeaderClick>>("clicks");
+        const QStringList byDate{"_a.txt", "10.txt", "B.txt", "9.txt"};
+        const QStringList byDateDown{"9.txt", "B.txt", "10.txt", "_a.txt"};
+        const QStringList byNameDown{"B.txt", "_a.txt", "9.txt", "10.txt"};
+        const auto row = [](const char* what, QString folder, QList<HeaderClick> clicks) {
+            QTest::newRow(what) << folder << clicks;
+        };
+        row("name twice", "@/four", {{0, byNameDown, 1, 1}, {0, kFour, 0, 1}});
+        row("date twice: oldest first, then newest", "@/four",
+            {{1, byDate, 1, 0}, {1, byDateDown, 1, 1}});
+        row("date, name, date: a new column ascends", "@/four",
+            {{1, byDate, 1, 0}, {0, kFour, 0, 1}, {1, byDate, 1, 0}});
+        row("empty list: the flags change all the same", "",
+            {{0, {}, 1, 1}, {1, {}, 1, 0}, {1, {}, 1, 1}});
+        row("missing rows: no clicks reach the window", "@/gone",
+            {{0, kMissingFolder, 0, 1}, {1, kMissingFolder, 0, 1}});
     }
     void HeaderClicks_Should_SortFlipDirections_And_CarryMarks() {
         QFETCH(QString, folder);
-        QFETCH(QStringList, steps);
+        QFETCH(QList<HeaderClick>, clicks);
         MainWindowHarness h;
-        start(h, folder == "none" ? "" : "@/four"); // "" lists nothing
-        if (folder == "missing")
-            h.edit(IDC_FOLDER)->setText(at("@/gone"));
+        start(h, folder.endsWith("gone") ? "@/four" : folder);
+        if (folder.endsWith("gone"))
+            h.edit(IDC_FOLDER)->setText(at(folder));
         // All but 10.txt selected, the focus mark on 10.txt: each travels with its row.
         CListCtrl& list = h.dlg->m_listFiles;
-        if (folder == "four") {
-            list.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
-            list.SetItemState(0, LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        const bool four = folder == "@/four";
+        if (four)
+            SetMarks(list, {focused, selected, selected, selected});
+        for (const HeaderClick& click : clicks) {
+            ClickHeader(*h.dlg, click.column);
+            QCOMPARE(Names(h), click.rows);
+            QCOMPARE(h.dlg->m_bNameAscending, click.nameAscending);
+            QCOMPARE(h.dlg->m_bDateAscending, click.dateAscending);
+            if (four)
+                for (int r = 0; r < 4; ++r)
+                    QCOMPARE(Mark(list.GetItemState(r, 3)),
+                             click.rows[r] == "10.txt" ? focused : selected);
         }
-        for (const QString& step : steps) {
-            ClickHeader(*h.dlg, step.left(1).toInt());
-            QCOMPARE(
-                Names(h, true) +
-                    QString(" %1 %2").arg(h.dlg->m_bNameAscending).arg(h.dlg->m_bDateAscending),
-                step.mid(3));
-            const QString marks = QString(Names(h, true)).replace(QRegularExpression("[^1]"), "s");
-            if (folder == "four") // the focus mark on 10.txt alone
-                QCOMPARE(StatesOf(list), QString(marks).replace('1', 'f'));
-        }
-    }
-
-    void Entry_Should_ListAsAsked_data() {
-        // Steps: "browse X" chooses X ("browse" alone cancels); "folder E"/"filter E" edit that
-        // box, E being "type:X" (typed at the end, a change a character) or "set:X" (pasted
-        // whole); "refresh".
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("rows"); // afterwards; of missing rows only the first
-        QTest::addColumn<QString>("prefix");
-        QTest::addColumn<int>("listings");
-        QTest::addColumn<int>("error"); // the system's text shown once
-        const auto row = [](const char* what, QString steps, QString rows, QString prefix,
-                            int listings, int error) {
-            QTest::newRow(what) << steps << rows << prefix << listings << error;
-        };
-        const QString photos = "notes.txt p1.jpg p2.jpg";
-        row("browse, then refresh: the chosen folder was written to the box",
-            "browse @/abc, refresh", "abc.txt", "", 2, 0);
-        row("browse to a gone folder: reported, and refresh lists the folder still shown",
-            "browse @/gone, refresh", photos, "keep_", 1, ENOENT);
-        row("letter typed after a trailing slash: listed, prefix emptied",
-            "folder type:/, folder type:x", "指定されたフォルダは", "", 1, 0);
-        row("pattern typed: listed, prefix kept", "filter set:*.jpg", "p1.jpg p2.jpg", "keep_", 1,
-            0);
-        row("refresh after a longer folder ending in a slash, which typing skipped",
-            "folder set:@/documents/, refresh", "d1.txt", "keep_", 1, 0);
-    }
-    void Entry_Should_ListAsAsked() {
-        QFETCH(QString, steps);
-        QFETCH(QString, rows);
-        QFETCH(QString, prefix);
-        QFETCH(int, listings);
-        QFETCH(int, error);
-        MainWindowHarness h;
-        start(h, "@/photos");
-        QSignalSpy resets(h.dlg->m_listFiles.Model(), &QAbstractItemModel::modelReset);
-
-        for (const QString& step : at(steps).split(", ")) {
-            const QString verb = step.section(' ', 0, 0), edit = step.section(' ', 1);
-            if (verb == "browse") {
-                if (!edit.isEmpty())
-                    h.chooser.answers.push_back(edit.toStdString());
-                h.click(IDC_BROWSE);
-                QCOMPARE(h.chooser.titles.back(),
-                         std::string("ファイル名を変更するファイルのあるフォルダを選択："));
-            } else if (verb == "folder" || verb == "filter") {
-                QLineEdit* box = h.edit(verb == "folder" ? IDC_FOLDER : IDC_FILTER);
-                box->setFocus();
-                box->end(false);
-                if (edit.startsWith("type:"))
-                    QTest::keyClicks(box, edit.mid(5));
-                else
-                    box->setText(edit.mid(4));
-            } else {
-                h.click(IDC_REFRESH);
-            }
-        }
-
-        QCOMPARE(h.dlg->m_bListValid ? Names(h) : Names(h).section(' ', 0, 0), rows);
-        QCOMPARE(h.edit(IDC_PREFIX)->text(), prefix);
-        QCOMPARE(h.edit(IDC_STARTNUMBER)->text(), QStringLiteral("0100"));
-        QCOMPARE(QString::fromStdString(h.dlg->m_strFolder), h.edit(IDC_FOLDER)->text());
-        QCOMPARE(resets.count(), listings);
-        CheckBox(h, error ? SystemErrorText(error) : "", MB_ICONEXCLAMATION);
     }
 
     void Selection_Should_SetRowsOrRefuse_data() {
-        QTest::addColumn<int>("control"); // a button, or the list for a click on it
-        // States before, then the order (letters) and the states afterwards; two rows stand for
-        // the missing rows, four for 10, 9, _a, B.
-        QTest::addColumn<QString>("rows");
+        QTest::addColumn<int>("control");  // a button, or the list for a click on it
+        QTest::addColumn<bool>("missing"); // the missing rows shown instead of the four files
+        QTest::addColumn<Marks>("before");
+        QTest::addColumn<QStringList>("rows"); // afterwards
+        QTest::addColumn<Marks>("after");
         QTest::addColumn<QString>("refusal"); // the box's text, nothing changing
-        const auto row = [](const char* what, int control, QString rows, QString refusal = {}) {
-            QTest::newRow(what) << control << rows << refusal;
+        const auto row = [](const char* what, int control, bool missing, Marks before,
+                            QStringList rows, Marks after, QString refusal = {}) {
+            QTest::newRow(what) << control << missing << before << rows << after << refusal;
         };
-        const QString none =
+        const QString noSelection =
             "ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。";
-        row("select all keeps the focus mark", IDC_SELECTALL, ".sf.|19_B|ssSs");
-        row("select all refused over the missing rows", IDC_SELECTALL, "f.|指 |f.",
+        row("select all keeps the focus mark", IDC_SELECTALL, false,
+            {none, selected, focused, none}, kFour, {selected, selected, both, selected});
+        row("select all refused over the missing rows", IDC_SELECTALL, true, {focused, none},
+            kMissingFolder, {focused, none},
             "ファイルもしくはフォルダが存在しない場合は\n選択できません。");
-        row("clear all removes the focus mark too", IDC_DESELECTALL, "sS.s|19_B|....");
-        row("up without a selection", IDC_UP, "..f.|19_B|..f.", none);
-        row("down over the missing rows", IDC_DOWN, "..|指 |..", none);
-        row("rows 0 and 2 up: row 0 stays, row 2 rises above row 1", IDC_UP, "s.s.|1_9B|sS..");
-        row("rows 1 and 2 down: row 3 rises above them", IDC_DOWN, ".ss.|1B9_|..Ss");
-        row("a run rises whole; the focus mark to the lowest moved row", IDC_UP, "f.ss|1_B9|.sS.");
-        row("nothing can move: the focus mark stays", IDC_DOWN, ".fss|19_B|.fss");
-        row("click on the missing rows leaves none selected", IDC_FILELIST, "Ss|指 |..");
+        row("clear all removes the focus mark too", IDC_DESELECTALL, false,
+            {selected, both, none, selected}, kFour, {none, none, none, none});
+        row("up without a selection", IDC_UP, false, {none, none, focused, none}, kFour,
+            {none, none, focused, none}, noSelection);
+        row("down over the missing rows", IDC_DOWN, true, {none, none}, kMissingFolder,
+            {none, none}, noSelection);
+        row("rows 0 and 2 up: row 0 stays, row 2 rises above row 1", IDC_UP, false,
+            {selected, none, selected, none}, {"10.txt", "_a.txt", "9.txt", "B.txt"},
+            {selected, both, none, none});
+        row("rows 1 and 2 down: row 3 rises above them", IDC_DOWN, false,
+            {none, selected, selected, none}, {"10.txt", "B.txt", "9.txt", "_a.txt"},
+            {none, none, both, selected});
+        row("a run rises whole; the focus mark to the lowest moved row", IDC_UP, false,
+            {focused, none, selected, selected}, {"10.txt", "_a.txt", "B.txt", "9.txt"},
+            {none, selected, both, none});
+        row("nothing can move: the focus mark stays", IDC_DOWN, false,
+            {none, focused, selected, selected}, kFour, {none, focused, selected, selected});
+        row("a click on the missing rows leaves none marked", IDC_FILELIST, true, {both, selected},
+            kMissingFolder, {none, none});
     }
     void Selection_Should_SetRowsOrRefuse() {
         QFETCH(int, control);
-        QFETCH(QString, rows);
+        QFETCH(bool, missing);
+        QFETCH(Marks, before);
+        QFETCH(QStringList, rows);
+        QFETCH(Marks, after);
         QFETCH(QString, refusal);
-        const QStringList parts = rows.split('|');
         MainWindowHarness h;
         start(h, "@/four");
         CNumberingDlg& dlg = *h.dlg;
-        const bool missing = parts[0].size() == 2;
         if (missing)
             h.edit(IDC_FOLDER)->setText(at("@/gone"));
         dlg.GetDlgItem(control)->setFocus();
-        for (int r = 0; r < int(parts[0].size()); ++r)
-            dlg.m_listFiles.SetItemState(r, unsigned(QStringLiteral(".fsS").indexOf(parts[0][r])),
-                                         LVIS_SELECTED | LVIS_FOCUSED);
-        QCOMPARE(StatesOf(dlg.m_listFiles), parts[0]);
+        SetMarks(dlg.m_listFiles, before);
+        QCOMPARE(MarksOf(dlg.m_listFiles), before);
 
         if (control == IDC_FILELIST) // the list's click notification, after its own handling
             emit qobject_cast<FileListView*>(dlg.GetDlgItem(control))->clickedInList();
         else
             h.click(control);
 
-        QCOMPARE(Names(h, true) + '|' + StatesOf(dlg.m_listFiles), parts[1] + '|' + parts[2]);
+        QCOMPARE(Names(h), rows);
+        QCOMPARE(MarksOf(dlg.m_listFiles), after);
         CheckBox(h, refusal.toStdString(), MB_OK | MB_ICONEXCLAMATION);
         // Done, the focus goes to the list; refused, it stays. The disabled list cannot take it.
         const bool toList = refusal.isEmpty() && !missing;
         if (control != IDC_FILELIST)
             QCOMPARE(QApplication::focusWidget(), dlg.GetDlgItem(toList ? IDC_FILELIST : control));
+    }
+
+    void RightClick_Should_MarkTheRow_ThenOpenTheMenu_data() {
+        QTest::addColumn<Marks>("before");
+        QTest::addColumn<int>("row"); // clicked; -1 below the last row
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");
+        QTest::addColumn<Marks>("after"); // when the menu opens
+        QTest::newRow("a row not selected: selected alone, focused")
+            << Marks{selected, none, none, focused} << 2 << Qt::KeyboardModifiers()
+            << Marks{none, none, both, none};
+        QTest::newRow("a selected row: the selection stays, the focus mark moves")
+            << Marks{selected, none, selected, focused} << 2 << Qt::KeyboardModifiers()
+            << Marks{selected, none, both, none};
+        QTest::newRow("Ctrl held: only the focus mark moves")
+            << Marks{selected, none, none, none} << 1 << Qt::KeyboardModifiers(Qt::ControlModifier)
+            << Marks{selected, focused, none, none};
+        QTest::newRow("below the last row: nothing stays selected")
+            << Marks{selected, both, none, none} << -1 << Qt::KeyboardModifiers()
+            << Marks{none, focused, none, none};
+    }
+    void RightClick_Should_MarkTheRow_ThenOpenTheMenu() {
+        QFETCH(Marks, before);
+        QFETCH(int, row);
+        QFETCH(Qt::KeyboardModifiers, keys);
+        QFETCH(Marks, after);
+        MainWindowHarness h;
+        start(h, "@/four");
+        CListCtrl& list = h.dlg->m_listFiles;
+        SetMarks(list, before);
+        FileListView* view = list.View();
+        const QPoint spot(20, row < 0 ? view->viewport()->height() - 2
+                                      : view->rowViewportPosition(row) + 2);
+        Marks whenOpen;
+        QWidget* focusWhenOpen = nullptr;
+        QTimer::singleShot(0, h.dlg.get(), [&] { // in the menu's own loop
+            if (QMenu* menu = h.dlg->SystemMenu(); menu->isVisible()) {
+                whenOpen = MarksOf(list);
+                focusWhenOpen = h.dlg->focusWidget();
+                menu->close();
+            }
+        });
+        // As the window system delivers it: the press, then the request for a menu.
+        QTest::mousePress(view->viewport(), Qt::RightButton, keys, spot);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, spot,
+                                  view->viewport()->mapToGlobal(spot), keys);
+        QCoreApplication::sendEvent(view->viewport(), &request);
+        QTest::mouseRelease(view->viewport(), Qt::RightButton, keys, spot);
+        QCOMPARE(whenOpen, after);
+        QCOMPARE(MarksOf(list), after);
+        QCOMPARE(focusWhenOpen, view);
     }
 };
 

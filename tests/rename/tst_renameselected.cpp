@@ -10,40 +10,52 @@
 using namespace quorvel;
 using namespace quorvel::test;
 namespace fs = std::filesystem;
-using namespace Qt::StringLiterals;
 
 namespace {
 
-using Files = std::map<std::string, std::string>; // path below the folder -> content
+// The boxes a start can show, in the words, captions and styles the user sees.
+enum class Box { Missing, NoSelection, Confirm, Failure };
 
-const QMap<QString, QString> kBoxes{
-    {"missing", "Tessaly 48 ファイルもしくはフォルダが存在しない場合は\n変換はできません。"},
-    {"no selection",
-     "Tessaly 48 ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。"},
-    {"confirm", "確認 65 ファイル名を変更します。よろしいですか？"},
-    {"failure", "Quorvel 16 既に同名のファイル名がフォルダ内に存在します。"},
-};
-
-Files Parse(const QString& pairs) { // "new<old": file new holds what old held
-    Files files;
-    for (const QString& pair : pairs.split(' '))
-        files[pair.section('<', 0, 0).toStdString()] = pair.section('<', 1).toStdString();
-    return files;
+QString Describe(const std::string& caption, unsigned style, const std::string& text) {
+    return QString::fromStdString(caption + " " + std::to_string(style) + " " + text);
 }
 
-// A folder named with Japanese and "%", typed with a separator, holding the old files (each holding
-// its own name) and the subfolders of the new names; the failAt-th rename fails with EXDEV.
+QString Describe(Box box) {
+    switch (box) {
+    case Box::Missing:
+        return Describe("Tessaly", 0x30,
+                        "ファイルもしくはフォルダが存在しない場合は\n変換はできません。");
+    case Box::NoSelection:
+        return Describe(
+            "Tessaly", 0x30,
+            "ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。");
+    case Box::Confirm:
+        return Describe("確認", 0x41, "ファイル名を変更します。よろしいですか？");
+    case Box::Failure:
+        return Describe("Quorvel", 0x10, "既に同名のファイル名がフォルダ内に存在します。");
+    }
+    return {};
+}
+
+// Every file below the folder, by path, with the name of the file whose content it holds (each
+// file is made holding its own name).
+using Files = QMap<QString, QString>;
+
+// A folder named with Japanese and "%", typed with a separator, holding the old files and the
+// subfolders of the new names; the failAt-th rename fails with EXDEV.
 class Fixture : RenameSystem, public MainWindowHarness {
 public:
-    explicit Fixture(const Files& expected) {
-        for (const auto& [now, old] : expected) {
-            fs::create_directories(fs::path(folder + "/" + now).parent_path());
-            std::ofstream(folder + "/" + old) << old;
+    Fixture(const Files& expected, int smallCheck) {
+        for (auto it = expected.begin(); it != expected.end(); ++it) {
+            fs::create_directories(fs::path(folder + "/" + it.key().toStdString()).parent_path());
+            std::ofstream(folder + "/" + it.value().toStdString()) << it.value().toStdString();
         }
-        writeIni("[Data]\nFolder=" + folder + "\n");
+        writeIni("[Data]\nFolder=" + folder +
+                 "\n[Config]\nSmallCheck=" + std::to_string(smallCheck) + "\n");
         start();
         edit(IDC_FOLDER)->setText(QString::fromStdString(folder + "/"));
     }
+    ~Fixture() { dlg.reset(); } // the window still uses this rename system while it closes
     RenameSystem& renameSystem() override { return *this; }
     int Renameat2NoReplace(int dirfd, const char* from, const char* to) override {
         return ++renames == failAt ? EXDEV : RenameSystem::Renameat2NoReplace(dirfd, from, to);
@@ -57,8 +69,8 @@ public:
         Files files;
         for (const auto& entry : fs::recursive_directory_iterator(folder))
             if (std::ifstream in(entry.path()); entry.is_regular_file())
-                files[fs::relative(entry.path(), folder)] = {std::istreambuf_iterator<char>(in),
-                                                             {}};
+                files[QString::fromStdString(fs::relative(entry.path(), folder))] =
+                    QString::fromStdString({std::istreambuf_iterator<char>(in), {}});
         return files;
     }
     int failAt = 0, renames = 0;
@@ -71,111 +83,139 @@ class TestRenameSelected : public QObject {
     Q_OBJECT
 
 private slots:
-    void newName_Should_FollowAtoiAndKeepOwnExtension_data();
-    void newName_Should_FollowAtoiAndKeepOwnExtension();
-    void start_Should_RenameSelectedRowsInRowOrder_NeverReplacing_data();
-    void start_Should_RenameSelectedRowsInRowOrder_NeverReplacing();
-};
-
-void TestRenameSelected::newName_Should_FollowAtoiAndKeepOwnExtension_data() {
-    QTest::addColumn<QByteArray>("start");
-    QTest::addColumn<QByteArray>("cases"); // "k:old>new": the k-th selected row's new name
-    QTest::newRow("001 outgrows its width, never cut") << "001"_ba
-                                                       << "0:f>001 999:f>1000"_ba;
-    QTest::newRow("C-locale white space and sign count in the width, zeros after the sign")
-        << "\t\n\v\f\r -05"_ba
-        << "0:f>-00000005 5:f>000000000"_ba;
-    QTest::newRow("int wraps") << "2147483647"_ba
-                               << "0:f>2147483647 1:f>-2147483648"_ba;
-    QTest::newRow("the last dot counts; option 1 lowers A to Z only")
-        << "1"_ba
-        << "0:写真.b.>1. 0:X.@AZ[`Ｊ\xfe\x41>1.@az[`Ｊ\xfe\x61"_ba;
-}
-
-void TestRenameSelected::newName_Should_FollowAtoiAndKeepOwnExtension() {
-    QFETCH(QByteArray, start);
-    QFETCH(QByteArray, cases);
-    const NameBuilder builder("P", start.toStdString(), 1);
-    for (const QByteArray& c : cases.split(' ')) {
-        const qsizetype colon = c.indexOf(':'), arrow = c.indexOf('>');
-        QCOMPARE(builder.NewName(c.mid(colon + 1, arrow - colon - 1).toStdString(),
-                                 c.left(colon).toUInt()),
-                 "P" + c.mid(arrow + 1).toStdString());
+    void newName_Should_FollowAtoi_And_KeepOwnExtension_data() {
+        QTest::addColumn<QByteArray>("start");
+        QTest::addColumn<int>("lowerExt");
+        QTest::addColumn<uint>("k"); // the k-th selected row
+        QTest::addColumn<QByteArray>("oldName");
+        QTest::addColumn<QByteArray>("newName");
+        const auto row = [](const char* what, QByteArray start, int lowerExt, uint k,
+                            QByteArray oldName, QByteArray newName) {
+            QTest::newRow(what) << start << lowerExt << k << oldName << newName;
+        };
+        row("001 pads to three", "001", 0, 0, "f", "P001");
+        row("001 outgrows its width, never cut", "001", 0, 999, "f", "P1000");
+        row("C-locale white space and sign count in the width, zeros after the sign",
+            "\t\n\v\f\r -05", 0, 0, "f", "P-00000005");
+        row("empty: no zeros", "", 0, 2, "f", "P2");
+        row("letters after the digits", "12ab", 0, 1, "f", "P0013");
+        row("int wraps", "2147483647", 0, 1, "f", "P-2147483648");
+        row("full-width digits: no number, two columns each", "００１", 0, 1, "f", "P000001");
+        row("the last dot counts", "1", 0, 0, "写真.b.", "P1.");
+        row("no dot, no extension", "1", 0, 0, "README", "P1");
+        row("a leading dot: the whole name", "1", 0, 0, ".Profile", "P1.Profile");
+        row("option 1 lowers A to Z only", "1", 1, 0, "X.@AZ[`Ｊ\xfe\x41", "P1.@az[`Ｊ\xfe\x61");
+        row("option 2 leaves the extension", "1", 2, 0, "X.JPG", "P1.JPG");
+        row("option -1 leaves the extension", "1", -1, 0, "X.JPG", "P1.JPG");
     }
-}
+    void newName_Should_FollowAtoi_And_KeepOwnExtension() {
+        QFETCH(QByteArray, start);
+        QFETCH(int, lowerExt);
+        QFETCH(uint, k);
+        QFETCH(QByteArray, oldName);
+        QFETCH(QByteArray, newName);
+        const NameBuilder builder("P", start.toStdString(), lowerExt);
+        QCOMPARE(QByteArray::fromStdString(builder.NewName(oldName.toStdString(), k)), newName);
+    }
 
-void TestRenameSelected::start_Should_RenameSelectedRowsInRowOrder_NeverReplacing_data() {
-    // Numbers select rows; "k=", "p=", "n=" type the pattern, prefix or start number; "down=N"
-    // moves row N down, "fail=K" fails the K-th rename, "answer=N" answers the confirmation.
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QStringList>("boxes");
-    QTest::addColumn<QString>("expected"); // every file afterwards, "new<old"
-    QTest::newRow("missing rows refused before the selection counts")
-        << "k=*.none 0 p=x" << QStringList{"missing"} << "a<a";
-    QTest::newRow("no row selected") << "p=x" << QStringList{"no selection"} << "a<a";
-    QTest::newRow("cancelled: nothing read") << "0 p=x answer=2" << QStringList{"confirm"} << "a<a";
-    QTest::newRow("only the selected rows, in row order after a move")
-        << "down=0 0 1 3 p=trip_" << QStringList{"confirm"}
-        << "trip_001.jpg<b.jpg trip_002.jpg<a.JPG c.jpg<c.jpg trip_003.jpg<d.jpg";
-    QTest::newRow("an existing file is never overwritten: the run stops there")
-        << "0 1 2 p=t n=1" << QStringList{"confirm", "failure"} << "t1<a b<b t2<t2";
-    QTest::newRow("renaming files onto their own names succeeds")
-        << "0 1" << QStringList{"confirm"} << "001.jpg<001.jpg 002.jpg<002.jpg";
-    QTest::newRow("leading slashes stay inside the folder typed with a separator")
-        << "0 1 p=//sub/x n=1" << QStringList{"confirm"} << "sub/x1<a sub/x2<b c<c";
-    QTest::newRow("percent signs and Japanese taken literally")
-        << "0 1 p=旅行%s_ n=01" << QStringList{"confirm"}
-        << "旅行%s_01.%d<a夏.%d 旅行%s_02.%s<b.%S";
-    QTest::newRow("a failed move stops the run, keeps earlier renames and copies nothing")
-        << "0 1 2 3 fail=3 p=t n=1" << QStringList{"confirm", "failure"} << "t1<a t2<b c<c d<d";
-}
-
-void TestRenameSelected::start_Should_RenameSelectedRowsInRowOrder_NeverReplacing() {
-    QFETCH(QString, steps);
-    QFETCH(QStringList, boxes);
-    QFETCH(QString, expected);
-    Fixture f(Parse(expected));
-    QList<int> selected;
-    for (const QString& step : steps.split(' ')) {
-        const QString key = step.section('=', 0, 0), value = step.section('=', 1);
-        if (key == "down") {
-            f.select({value.toInt()});
+    void start_Should_RenameSelectedRowsInRowOrder_NeverReplacing_data() {
+        QTest::addColumn<QString>("filter"); // typed into the pattern box; "" leaves it
+        QTest::addColumn<int>("movedDown");  // row moved down before the selection; -1 none
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("start"); // "" leaves the saved 001
+        QTest::addColumn<int>("smallCheck");
+        QTest::addColumn<int>("failAt"); // the rename that fails; 0 none
+        QTest::addColumn<bool>("cancel");
+        QTest::addColumn<QList<Box>>("boxes");
+        QTest::addColumn<Files>("after");
+        const auto row = [](const char* what, QString filter, int movedDown, QList<int> selected,
+                            QString prefix, QString start, int smallCheck, int failAt, bool cancel,
+                            QList<Box> boxes, Files after) {
+            QTest::newRow(what) << filter << movedDown << selected << prefix << start << smallCheck
+                                << failAt << cancel << boxes << after;
+        };
+        const QList<Box> confirmed{Box::Confirm};
+        row("missing rows refused before the selection counts", "*.none", -1, {}, "x", "", 0, 0,
+            false, {Box::Missing}, {{"a", "a"}});
+        row("no row selected", "", -1, {}, "x", "", 0, 0, false, {Box::NoSelection}, {{"a", "a"}});
+        row("cancelled: nothing read", "", -1, {0}, "x", "", 0, 0, true, confirmed, {{"a", "a"}});
+        row("only the selected rows, in row order after a move", "", 0, {0, 1, 3}, "trip_", "", 1,
+            0, false, confirmed,
+            {{"trip_001.jpg", "b.jpg"},
+             {"trip_002.jpg", "a.JPG"},
+             {"c.jpg", "c.jpg"},
+             {"trip_003.jpg", "d.jpg"}});
+        row("option 1 lowers the extension", "", -1, {0}, "p", "1", 1, 0, false, confirmed,
+            {{"p1.jpg", "A.JPG"}});
+        row("option 2 leaves it", "", -1, {0}, "p", "1", 2, 0, false, confirmed,
+            {{"p1.JPG", "A.JPG"}});
+        row("option 5 leaves it", "", -1, {0}, "p", "1", 5, 0, false, confirmed,
+            {{"p1.JPG", "A.JPG"}});
+        row("full-width start number: width 6", "", -1, {0, 1}, "p", "００１", 0, 0, false,
+            confirmed, {{"p000000.a", "x.a"}, {"p000001.b", "y.b"}});
+        row("an existing file is never overwritten: the run stops there", "", -1, {0, 1, 2}, "t",
+            "1", 0, 0, false, {Box::Confirm, Box::Failure},
+            {{"t1", "a"}, {"b", "b"}, {"t2", "t2"}});
+        row("renaming files onto their own names succeeds", "", -1, {0, 1}, "", "", 0, 0, false,
+            confirmed, {{"001.jpg", "001.jpg"}, {"002.jpg", "002.jpg"}});
+        row("leading slashes stay inside the folder typed with a separator", "", -1, {0, 1},
+            "//sub/x", "1", 0, 0, false, confirmed, {{"sub/x1", "a"}, {"sub/x2", "b"}, {"c", "c"}});
+        row("percent signs and Japanese taken literally", "", -1, {0, 1}, "旅行%s_", "01", 1, 0,
+            false, confirmed, {{"旅行%s_01.%d", "a夏.%d"}, {"旅行%s_02.%s", "b.%S"}});
+        row("a failed move stops the run, keeps earlier renames and copies nothing", "", -1,
+            {0, 1, 2, 3}, "t", "1", 0, 3, false, {Box::Confirm, Box::Failure},
+            {{"t1", "a"}, {"t2", "b"}, {"c", "c"}, {"d", "d"}});
+    }
+    void start_Should_RenameSelectedRowsInRowOrder_NeverReplacing() {
+        QFETCH(QString, filter);
+        QFETCH(int, movedDown);
+        QFETCH(QList<int>, selected);
+        QFETCH(QString, prefix);
+        QFETCH(QString, start);
+        QFETCH(int, smallCheck);
+        QFETCH(int, failAt);
+        QFETCH(bool, cancel);
+        QFETCH(QList<Box>, boxes);
+        QFETCH(Files, after);
+        Fixture f(after, smallCheck);
+        if (!filter.isEmpty())
+            f.edit(IDC_FILTER)->setText(filter);
+        if (movedDown >= 0) {
+            f.select({movedDown});
             f.click(IDC_DOWN);
-        } else if (key == "fail") {
-            f.failAt = value.toInt();
-        } else if (key == "answer") {
-            f.boxes.answers = {value.toInt()};
-        } else if (step.contains('=')) {
-            const int ids[] = {IDC_FILTER, IDC_PREFIX, IDC_STARTNUMBER};
-            f.edit(ids[QString("kpn").indexOf(step[0])])->setText(value);
-        } else {
-            selected << step.toInt();
         }
-    }
-    f.select(selected);
-    const bool runs = boxes[0] == "confirm" && f.boxes.answers.empty();
-    f.click(IDC_START);
+        f.edit(IDC_PREFIX)->setText(prefix);
+        if (!start.isEmpty())
+            f.edit(IDC_STARTNUMBER)->setText(start);
+        f.failAt = failAt;
+        if (cancel)
+            f.boxes.answers = {IDCANCEL};
+        f.select(selected);
+        f.click(IDC_START);
 
-    QStringList shown, named;
-    for (const FakeMessageBox::Shown& b : f.boxes.shown)
-        shown << QString::fromStdString(b.caption + " " + std::to_string(b.style) + " " + b.text);
-    for (const QString& name : boxes)
-        named << kBoxes.value(name);
-    QCOMPARE(shown, named);
-    const Files after = f.snapshot();
-    QCOMPARE(after, Parse(expected));
-    // The confirmation previews each "old → new" the run then does.
-    const QString preview = QString::fromStdString(runs ? f.boxes.shown[0].details : "");
-    const QStringList lines = preview.section("\n\n", 0, 0).split('\n', Qt::SkipEmptyParts);
-    QCOMPARE(lines.size(), runs ? selected.size() : 0);
-    for (const QString& line : boxes.size() == 1 ? lines : QStringList())
-        QCOMPARE(after.at(line.section(" → ", 1).toStdString()),
-                 line.section(" → ", 0, 0).toStdString());
-    // A run keeps the texts it read and lists the folder afresh; a refusal reads nothing.
-    QCOMPARE(f.dlg->m_strPrefix, runs ? f.edit(IDC_PREFIX)->text().toStdString() : "");
-    for (const std::string& row : runs ? f.names() : std::vector<std::string>())
-        QVERIFY(after.contains(row));
-}
+        QStringList shown, expectedBoxes;
+        for (const FakeMessageBox::Shown& b : f.boxes.shown)
+            shown << Describe(b.caption, b.style, b.text);
+        for (Box box : boxes)
+            expectedBoxes << Describe(box);
+        QCOMPARE(shown, expectedBoxes);
+        const Files found = f.snapshot();
+        QCOMPARE(found, after);
+        // The confirmation previews each "old → new" the run then does.
+        const bool runs = boxes[0] == Box::Confirm && !cancel;
+        const QString preview = QString::fromStdString(runs ? f.boxes.shown[0].details : "");
+        const QStringList lines = preview.section("\n\n", 0, 0).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), runs ? selected.size() : 0);
+        for (const QString& line : boxes.size() == 1 ? lines : QStringList())
+            QCOMPARE(found.value(line.section(" → ", 1)), line.section(" → ", 0, 0));
+        // A run keeps the texts it read and lists the folder afresh; a refusal reads nothing.
+        QCOMPARE(QString::fromStdString(f.dlg->m_strPrefix), runs ? prefix : QString());
+        QCOMPARE(f.edit(IDC_PREFIX)->text(), prefix);
+        for (const std::string& name : runs ? f.names() : std::vector<std::string>())
+            QVERIFY(found.contains(QString::fromStdString(name)));
+    }
+};
 
 QTEST_MAIN(TestRenameSelected)
 #include "tst_renameselected.moc"

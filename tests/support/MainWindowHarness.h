@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <unistd.h>
@@ -46,12 +48,21 @@ public:
         return s.str();
     }
 
-    CNumberingDlg& start() {
+    // `beforeInit` sees the window built but not yet initialised.
+    CNumberingDlg& start(const std::function<void(CNumberingDlg&)>& beforeInit = {}) {
         dlg = std::make_unique<CNumberingDlg>(iniPath(),
                                               DialogServices{messageBox(), chooser, renameSystem(),
                                                              progressWindow(), searchSystem()});
+        if (beforeInit)
+            beforeInit(*dlg);
         dlg->Create();
         return *dlg;
+    }
+    // The window shown and active, so that it takes keys, shortcuts and clicks.
+    bool show() {
+        dlg->show();
+        dlg->activateWindow();
+        return QTest::qWaitForWindowActive(dlg.get());
     }
 
     virtual IMessageBox& messageBox() { return boxes; }
