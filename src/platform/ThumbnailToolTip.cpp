@@ -17,7 +17,8 @@
 namespace quorvel {
 
 ThumbnailToolTip::ThumbnailToolTip(FileListView* view, std::function<std::string()> folderOfRows)
-    : QObject(view), m_view(view), m_folderOfRows(std::move(folderOfRows)) {
+    : QObject(view), m_view(view), m_viewport(view->viewport()),
+      m_folderOfRows(std::move(folderOfRows)) {
     m_view->installEventFilter(this);
     m_view->viewport()->installEventFilter(this);
     // The tooltip goes as soon as the pointer leaves its row, button held or not.
@@ -50,7 +51,9 @@ std::string ThumbnailToolTip::imageAt(QPoint pos) const {
 }
 
 bool ThumbnailToolTip::eventFilter(QObject* watched, QEvent* event) {
-    const bool onViewport = watched == m_view->viewport();
+    // Compared, never asked: while the list is destroyed its children still send events here,
+    // when it no longer is a list to ask.
+    const bool onViewport = watched == m_viewport;
     switch (event->type()) {
     case QEvent::ToolTip:
         if (onViewport && m_enabled && m_view->isEnabled()) {

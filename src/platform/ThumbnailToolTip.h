@@ -38,6 +38,7 @@ private:
     void hide();
 
     FileListView* m_view;
+    const QWidget* m_viewport;
     std::function<std::string()> m_folderOfRows;
     ThumbnailLoader m_loader;
     QWidget* m_tip = nullptr;
