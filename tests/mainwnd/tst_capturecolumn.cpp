@@ -349,6 +349,7 @@ private slots:
         MainWindowHarness h;
         start(h, "many", true);
         CNumberingDlg& dlg = *h.dlg;
+        const std::uint64_t firstListing = dlg.m_listFiles.Model()->listing();
         if (byListing) // ten of the names, other times
             h.edit(IDC_FOLDER)->setText(QString::fromStdString(folder("few")));
         else
@@ -365,6 +366,9 @@ private slots:
                  qPrintable(QString("%1 files opened after the stop").arg(after.size())));
         QVERIFY2(int(before.size()) < kMany, "the reading ended before it could be stopped");
         if (byListing) {
+            // A time read for the first listing, arriving late, is not taken for a new row's.
+            const FileListModel::CaptureResult late{0, 0};
+            dlg.m_listFiles.Model()->setCaptureKeys(firstListing, {&late, 1});
             checkBatchTimes(h, 2, 10);
         } else {
             // Shown again, it reads what it lacks.

@@ -146,6 +146,8 @@ private slots:
         QTest::newRow("the smallest that fills it")
             << QList<QSize>{{160, 120}, {320, 240}, {1616, 1080}, {6000, 4000}} << 1;
         QTest::newRow("filled in height alone") << QList<QSize>{{160, 120}, {200, 300}} << 1;
+        QTest::newRow("exactly the box fills it")
+            << QList<QSize>{{160, 120}, {256, 192}, {320, 240}} << 1;
     }
     void choosePreview_Should_TakeTheSmallestThatFillsTheBox() {
         QFETCH(QList<QSize>, previews);
