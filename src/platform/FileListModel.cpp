@@ -104,14 +104,31 @@ void FileListModel::replaceRows(std::vector<ListRow> rows) {
 }
 
 void FileListModel::reorder(std::span<const std::uint32_t> order) {
+    // Anything but a permutation of the rows would lose some and double others.
+    std::vector<bool> placed(m_rows.size());
     if (order.size() != m_rows.size())
         return;
+    for (std::uint32_t from : order) {
+        if (from >= placed.size() || placed[from])
+            return;
+        placed[from] = true;
+    }
+    placed.assign(placed.size(), false);
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<ListRow> reordered;
-    reordered.reserve(m_rows.size());
-    for (std::uint32_t from : order)
-        reordered.push_back(std::move(m_rows[from]));
-    m_rows = std::move(reordered);
+    // In place, one cycle of the permutation at a time: a second vector of every row would cost
+    // more in fresh pages than the moves themselves.
+    for (std::size_t start = 0; start < m_rows.size(); ++start) {
+        if (placed[start] || order[start] == start)
+            continue;
+        ListRow first = std::move(m_rows[start]);
+        std::size_t to = start;
+        for (std::size_t from = order[to]; from != start; to = from, from = order[to]) {
+            m_rows[to] = std::move(m_rows[from]);
+            placed[to] = true;
+        }
+        m_rows[to] = std::move(first);
+        placed[to] = true;
+    }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
