@@ -57,13 +57,6 @@ bool MakeFile(const QString& path, int year = 2020) {
                             QFileDevice::FileModificationTime);
 }
 
-QStringList Names(const MainWindowHarness& h) {
-    QStringList names;
-    for (const std::string& name : h.names())
-        names << QString::fromStdString(name);
-    return names;
-}
-
 Marks MarksOf(const CListCtrl& list) {
     Marks marks;
     for (int r = 0; r < list.GetItemCount(); ++r)
@@ -198,7 +191,7 @@ private slots:
                                  : kept ? QStringList{"B.txt", "_a.txt", "9.txt", "10.txt"}
                                  : shows == Shows::MissingFile ? kMissingFile
                                                                : kMissingFolder;
-        QCOMPARE(Names(h), rows);
+        QCOMPARE(h.rows(), rows);
         if (files) // local time, seconds dropped
             QCOMPARE(h.column(1),
                      (std::vector<std::string>{"1987/01/01  09:00", "2041/01/01  09:00",
@@ -329,7 +322,7 @@ private slots:
             break;
         }
 
-        QCOMPARE(Names(w), rows);
+        QCOMPARE(w.rows(), rows);
         QCOMPARE(w.edit(IDC_PREFIX)->text(), prefix);
         const bool listed = shows != Shows::SystemText && shows != Shows::Unlisted;
         QCOMPARE(w.dlg->m_listFiles.GetNextItem(-1, LVNI_SELECTED),
@@ -377,7 +370,7 @@ private slots:
             SetMarks(list, {focused, selected, selected, selected});
         for (const HeaderClick& click : clicks) {
             ClickHeader(*h.dlg, click.column);
-            QCOMPARE(Names(h), click.rows);
+            QCOMPARE(h.rows(), click.rows);
             QCOMPARE(h.dlg->m_bNameAscending, click.nameAscending);
             QCOMPARE(h.dlg->m_bDateAscending, click.dateAscending);
             if (four)
@@ -446,7 +439,7 @@ private slots:
         else
             h.click(control);
 
-        QCOMPARE(Names(h), rows);
+        QCOMPARE(h.rows(), rows);
         QCOMPARE(MarksOf(dlg.m_listFiles), after);
         CheckBox(h, refusal.toStdString(), MB_OK | MB_ICONEXCLAMATION);
         // Done, the focus goes to the list; refused, it stays. The disabled list cannot take it.

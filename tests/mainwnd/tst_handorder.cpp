@@ -18,13 +18,6 @@ namespace {
 
 enum class DragEnd { Drop, DropBelowLastRow, Escape, Outside, NoMove };
 
-QStringList Names(const MainWindowHarness& h) {
-    QStringList names;
-    for (const std::string& name : h.names())
-        names << QString::fromStdString(name);
-    return names;
-}
-
 QList<int> RowsWith(const CListCtrl& list, unsigned bit) {
     QList<int> rows;
     for (int r = 0; r < list.GetItemCount(); ++r)
@@ -164,7 +157,7 @@ private slots:
         if (end == DragEnd::Escape)
             QTest::keyClick(list.View(), Qt::Key_Escape);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
-        QCOMPARE(Names(h), names);
+        QCOMPARE(h.rows(), names);
         QCOMPARE(RowsWith(list, LVIS_SELECTED), selectedAfter);
         QCOMPARE(RowsWith(list, LVIS_FOCUSED), QList<int>{focusAfter});
         QVERIFY(!h.dlg->IsDestroyed());
@@ -230,7 +223,7 @@ private slots:
             list.SetItemState(r, LVIS_SELECTED, LVIS_SELECTED);
         list.SetFocus();
         QTest::keyClick(list.View(), Qt::Key(key), Qt::AltModifier);
-        QCOMPARE(Names(h), names);
+        QCOMPARE(h.rows(), names);
         QCOMPARE(h.boxes.shown.size(), std::size_t(box.isEmpty() ? 0 : 1));
         if (!box.isEmpty())
             QCOMPARE(QString::fromStdString(h.boxes.shown[0].text), box);
@@ -278,7 +271,7 @@ private slots:
         QCoreApplication::processEvents();
         const QString shown = folder.isEmpty() ? at("/six") : at(folder.mid(1));
         QCOMPARE(h.edit(IDC_FOLDER)->text(), shown);
-        QCOMPARE(Names(h).first(), folder.isEmpty() ? QString("a.txt") : QString("x.txt"));
+        QCOMPARE(h.rows().first(), folder.isEmpty() ? QString("a.txt") : QString("x.txt"));
         QCOMPARE(h.edit(IDC_PREFIX)->text(), folder.isEmpty() ? QString("trip_") : QString());
     }
 
