@@ -410,9 +410,6 @@ private slots:
         row("rows 1 and 2 down: row 3 rises above them", IDC_DOWN, false,
             {none, selected, selected, none}, {"10.txt", "B.txt", "9.txt", "_a.txt"},
             {none, none, both, selected});
-        row("a run rises whole; the focus mark to the lowest moved row", IDC_UP, false,
-            {focused, none, selected, selected}, {"10.txt", "_a.txt", "B.txt", "9.txt"},
-            {none, selected, both, none});
         row("nothing can move: the focus mark stays", IDC_DOWN, false,
             {none, focused, selected, selected}, kFour, {none, focused, selected, selected});
         row("a click on the missing rows leaves none marked", IDC_FILELIST, true, {both, selected},

@@ -286,7 +286,6 @@ private slots:
         };
         row("never touched: on, nothing written", "", 0, true, "");
         row("switched off", "", 1, true, "ShowThumbnails=0");
-        row("switched off and on again", "", 2, true, "ShowThumbnails=1");
         row("stored off stays off", "ShowThumbnails=0", 0, false, "ShowThumbnails=0");
         row("stored off, switched on", "ShowThumbnails=0", 1, false, "ShowThumbnails=1");
         row("any other number is on, kept as stored", "ShowThumbnails=5", 0, true,
