@@ -18,13 +18,6 @@ namespace {
 
 enum class DragEnd { Drop, DropBelowLastRow, Escape, Outside, NoMove };
 
-QStringList Names(const MainWindowHarness& h) {
-    QStringList names;
-    for (const std::string& name : h.names())
-        names << QString::fromStdString(name);
-    return names;
-}
-
 QList<int> RowsWith(const CListCtrl& list, unsigned bit) {
     QList<int> rows;
     for (int r = 0; r < list.GetItemCount(); ++r)
@@ -112,32 +105,27 @@ private slots:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QList<int>>("selectedAfter");
         QTest::addColumn<int>("focusAfter");
+        const auto row = [](const char* what, QList<int> selected, int pressed, bool ctrl,
+                            int target, int half, DragEnd end, QStringList names,
+                            QList<int> selectedAfter, int focusAfter) {
+            QTest::newRow(what) << selected << pressed << ctrl << target << half << end << names
+                                << selectedAfter << focusAfter;
+        };
         const QStringList unchanged{"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt"};
-        QTest::newRow("an unselected row is selected alone and moved down")
-            << QList<int>{4} << 0 << false << 2 << 1 << DragEnd::Drop
-            << QStringList{"b.txt", "c.txt", "a.txt", "d.txt", "e.txt", "f.txt"} << QList<int>{2}
-            << 2;
-        QTest::newRow("a selected row takes the whole selection up")
-            << QList<int>{1, 3} << 3 << false << 0 << -1 << DragEnd::Drop
-            << QStringList{"b.txt", "d.txt", "a.txt", "c.txt", "e.txt", "f.txt"} << QList<int>{0, 1}
-            << 1;
-        QTest::newRow("below the last row")
-            << QList<int>{0, 2} << 0 << false << 5 << 1 << DragEnd::DropBelowLastRow
-            << QStringList{"b.txt", "d.txt", "e.txt", "f.txt", "a.txt", "c.txt"} << QList<int>{4, 5}
-            << 4;
-        QTest::newRow("Esc during the drag changes nothing")
-            << QList<int>{1, 3} << 1 << false << 5 << 1 << DragEnd::Escape << unchanged
-            << QList<int>{1, 3} << 1;
-        QTest::newRow("let go outside the list changes nothing")
-            << QList<int>{1, 3} << 1 << false << 5 << 1 << DragEnd::Outside << unchanged
-            << QList<int>{1, 3} << 1;
-        QTest::newRow("Ctrl took the row out of the selection: it is dragged alone")
-            << QList<int>{1, 3} << 3 << true << 0 << -1 << DragEnd::Drop
-            << QStringList{"d.txt", "a.txt", "b.txt", "c.txt", "e.txt", "f.txt"} << QList<int>{0}
-            << 0;
-        QTest::newRow("a click on a selected row still selects it alone")
-            << QList<int>{1, 3} << 3 << false << 3 << 0 << DragEnd::NoMove << unchanged
-            << QList<int>{3} << 3;
+        row("an unselected row is selected alone and moved down", {4}, 0, false, 2, 1,
+            DragEnd::Drop, {"b.txt", "c.txt", "a.txt", "d.txt", "e.txt", "f.txt"}, {2}, 2);
+        row("a selected row takes the whole selection up", {1, 3}, 3, false, 0, -1, DragEnd::Drop,
+            {"b.txt", "d.txt", "a.txt", "c.txt", "e.txt", "f.txt"}, {0, 1}, 1);
+        row("below the last row", {0, 2}, 0, false, 5, 1, DragEnd::DropBelowLastRow,
+            {"b.txt", "d.txt", "e.txt", "f.txt", "a.txt", "c.txt"}, {4, 5}, 4);
+        row("Esc during the drag changes nothing", {1, 3}, 1, false, 5, 1, DragEnd::Escape,
+            unchanged, {1, 3}, 1);
+        row("let go outside the list changes nothing", {1, 3}, 1, false, 5, 1, DragEnd::Outside,
+            unchanged, {1, 3}, 1);
+        row("Ctrl took the row out of the selection: it is dragged alone", {1, 3}, 3, true, 0, -1,
+            DragEnd::Drop, {"d.txt", "a.txt", "b.txt", "c.txt", "e.txt", "f.txt"}, {0}, 0);
+        row("a click on a selected row still selects it alone", {1, 3}, 3, false, 3, 0,
+            DragEnd::NoMove, unchanged, {3}, 3);
     }
     void drag_Should_MoveTheSelectionAsOneBlock_When_DroppedOnTheList() {
         QFETCH(QList<int>, selected);
@@ -169,7 +157,7 @@ private slots:
         if (end == DragEnd::Escape)
             QTest::keyClick(list.View(), Qt::Key_Escape);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
-        QCOMPARE(Names(h), names);
+        QCOMPARE(h.rows(), names);
         QCOMPARE(RowsWith(list, LVIS_SELECTED), selectedAfter);
         QCOMPARE(RowsWith(list, LVIS_FOCUSED), QList<int>{focusAfter});
         QVERIFY(!h.dlg->IsDestroyed());
@@ -212,18 +200,16 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QString>("box");
-        const QStringList unchanged{"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt"};
-        QTest::newRow("Alt+Up") << QList<int>{2, 4} << int(Qt::Key_Up)
-                                << QStringList{"a.txt", "c.txt", "b.txt", "e.txt", "d.txt", "f.txt"}
-                                << QString();
-        QTest::newRow("Alt+Down") << QList<int>{1, 2} << int(Qt::Key_Down)
-                                  << QStringList{"a.txt", "d.txt", "b.txt",
-                                                 "c.txt", "e.txt", "f.txt"}
-                                  << QString();
-        QTest::newRow("Alt+Up without a selection: the buttons' message")
-            << QList<int>{} << int(Qt::Key_Up) << unchanged
-            << QString(
-                   "ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。");
+        const auto row = [](const char* what, QList<int> selected, Qt::Key key, QStringList names,
+                            QString box = {}) {
+            QTest::newRow(what) << selected << int(key) << names << box;
+        };
+        row("Alt+Up", {2, 4}, Qt::Key_Up, {"a.txt", "c.txt", "b.txt", "e.txt", "d.txt", "f.txt"});
+        row("Alt+Down", {1, 2}, Qt::Key_Down,
+            {"a.txt", "d.txt", "b.txt", "c.txt", "e.txt", "f.txt"});
+        row("Alt+Up without a selection: the buttons' message", {}, Qt::Key_Up,
+            {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt"},
+            "ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。");
     }
     void altArrows_Should_DoWhatTheArrowButtonsDo() {
         QFETCH(QList<int>, selected);
@@ -237,7 +223,7 @@ private slots:
             list.SetItemState(r, LVIS_SELECTED, LVIS_SELECTED);
         list.SetFocus();
         QTest::keyClick(list.View(), Qt::Key(key), Qt::AltModifier);
-        QCOMPARE(Names(h), names);
+        QCOMPARE(h.rows(), names);
         QCOMPARE(h.boxes.shown.size(), std::size_t(box.isEmpty() ? 0 : 1));
         if (!box.isEmpty())
             QCOMPARE(QString::fromStdString(h.boxes.shown[0].text), box);
@@ -250,20 +236,21 @@ private slots:
         QTest::addColumn<bool>("accepted");
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("folder"); // empty: nothing listed
+        const auto row = [](const char* what, QString onto, const char* uris, int actions,
+                            bool accepted, Qt::DropAction answer, QString folder) {
+            QTest::newRow(what) << onto << QByteArray(uris) << actions << accepted << int(answer)
+                                << folder;
+        };
         const int copyMove = Qt::CopyAction | Qt::MoveAction;
-        QTest::newRow("a folder") << "window" << QByteArray("file://@/other\r\n") << copyMove
-                                  << true << int(Qt::CopyAction) << "@/other";
-        QTest::newRow("a file: its folder")
-            << "window" << QByteArray("file://@/other/x.txt\r\n") << int(Qt::LinkAction | copyMove)
-            << true << int(Qt::LinkAction) << "@/other";
-        QTest::newRow("onto the folder edit, which would paste it")
-            << "folder edit" << QByteArray("file://@/other/x.txt\r\n") << copyMove << true
-            << int(Qt::CopyAction) << "@/other";
-        QTest::newRow("a web address") << "window" << QByteArray("https://example.org/x.txt\r\n")
-                                       << copyMove << false << 0 << "";
-        QTest::newRow("offered only as a move: never taken")
-            << "window" << QByteArray("file://@/other\r\n") << int(Qt::MoveAction) << false << 0
-            << "";
+        row("a folder", "window", "file://@/other\r\n", copyMove, true, Qt::CopyAction, "@/other");
+        row("a file: its folder", "window", "file://@/other/x.txt\r\n", Qt::LinkAction | copyMove,
+            true, Qt::LinkAction, "@/other");
+        row("onto the folder edit, which would paste it", "folder edit", "file://@/other/x.txt\r\n",
+            copyMove, true, Qt::CopyAction, "@/other");
+        row("a web address", "window", "https://example.org/x.txt\r\n", copyMove, false,
+            Qt::IgnoreAction, "");
+        row("offered only as a move: never taken", "window", "file://@/other\r\n", Qt::MoveAction,
+            false, Qt::IgnoreAction, "");
     }
     void fileDrop_Should_ListTheFolder_As_TheBrowseButtonDoes() {
         QFETCH(QString, onto);
@@ -284,7 +271,7 @@ private slots:
         QCoreApplication::processEvents();
         const QString shown = folder.isEmpty() ? at("/six") : at(folder.mid(1));
         QCOMPARE(h.edit(IDC_FOLDER)->text(), shown);
-        QCOMPARE(Names(h).first(), folder.isEmpty() ? QString("a.txt") : QString("x.txt"));
+        QCOMPARE(h.rows().first(), folder.isEmpty() ? QString("a.txt") : QString("x.txt"));
         QCOMPARE(h.edit(IDC_PREFIX)->text(), folder.isEmpty() ? QString("trip_") : QString());
     }
 
@@ -293,17 +280,17 @@ private slots:
         QTest::addColumn<int>("switches");
         QTest::addColumn<bool>("checkedAtStart");
         QTest::addColumn<QString>("saved"); // the line after closing, or none
-        QTest::newRow("never touched: on, nothing written") << "" << 0 << true << "";
-        QTest::newRow("switched off") << "" << 1 << true << "ShowThumbnails=0";
-        QTest::newRow("switched off and on again") << "" << 2 << true << "ShowThumbnails=1";
-        QTest::newRow("stored off stays off")
-            << "ShowThumbnails=0" << 0 << false << "ShowThumbnails=0";
-        QTest::newRow("stored off, switched on")
-            << "ShowThumbnails=0" << 1 << false << "ShowThumbnails=1";
-        QTest::newRow("any other number is on, kept as stored")
-            << "ShowThumbnails=5" << 0 << true << "ShowThumbnails=5";
-        QTest::newRow("an empty value is left alone")
-            << "ShowThumbnails=" << 0 << true << "ShowThumbnails=";
+        const auto row = [](const char* what, QString stored, int switches, bool checked,
+                            QString saved) {
+            QTest::newRow(what) << stored << switches << checked << saved;
+        };
+        row("never touched: on, nothing written", "", 0, true, "");
+        row("switched off", "", 1, true, "ShowThumbnails=0");
+        row("stored off stays off", "ShowThumbnails=0", 0, false, "ShowThumbnails=0");
+        row("stored off, switched on", "ShowThumbnails=0", 1, false, "ShowThumbnails=1");
+        row("any other number is on, kept as stored", "ShowThumbnails=5", 0, true,
+            "ShowThumbnails=5");
+        row("an empty value is left alone", "ShowThumbnails=", 0, true, "ShowThumbnails=");
     }
     void thumbnailItem_Should_SwitchThumbnails_And_KeepTheChoice() {
         QFETCH(QString, stored);

@@ -59,33 +59,30 @@ class TestMovePlan : public QObject {
     Q_OBJECT
 
 private slots:
-    void move_Should_MatchDeleteAndInsert_When_AnyStatesOfUpToSixRows_data();
-    void move_Should_MatchDeleteAndInsert_When_AnyStatesOfUpToSixRows();
-};
+    void move_Should_MatchDeleteAndInsert_When_AnyStatesOfUpToSixRows_data() {
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<QByteArray>("example"); // of the reference, worked by hand: rows 0 1 2 3 4
+        QTest::newRow("up") << true << QByteArray("moved 0s 2s 3b 1. 4.");
+        QTest::newRow("down") << false << QByteArray("moved 1. 0b 4. 2s 3s");
+    }
 
-void TestMovePlan::move_Should_MatchDeleteAndInsert_When_AnyStatesOfUpToSixRows_data() {
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<QByteArray>("example"); // of the reference, worked by hand: rows 0 1 2 3 4
-    QTest::newRow("up") << true << QByteArray("moved 0s 2s 3b 1. 4.");
-    QTest::newRow("down") << false << QByteArray("moved 1. 0b 4. 2s 3s");
-}
-
-void TestMovePlan::move_Should_MatchDeleteAndInsert_When_AnyStatesOfUpToSixRows() {
-    QFETCH(bool, up);
-    QFETCH(QByteArray, example);
-    // Rows 0, 2 and 3 selected, row 0 focused: up, row 0 stays; down, focus on the upper run.
-    QCOMPARE(DeleteAndInsert({0 + 3, 4, 8 + 2, 12 + 2, 16}, up), example);
-    // Every state of every row of lists up to six rows long, several focus marks included.
-    for (int n = 0; n <= 6; ++n) {
-        for (int states = 0; states < 1 << 2 * n; ++states) {
-            Rows rows;
-            for (int i = 0; i < n; ++i)
-                rows.push_back(std::uint8_t(i * 4 + (states >> 2 * i & 3)));
-            QCOMPARE(Describe(rows, false) + " -> " + Planned(rows, up),
-                     Describe(rows, false) + " -> " + DeleteAndInsert(rows, up));
+    void move_Should_MatchDeleteAndInsert_When_AnyStatesOfUpToSixRows() {
+        QFETCH(bool, up);
+        QFETCH(QByteArray, example);
+        // Rows 0, 2 and 3 selected, row 0 focused: up, row 0 stays; down, focus on the upper run.
+        QCOMPARE(DeleteAndInsert({0 + 3, 4, 8 + 2, 12 + 2, 16}, up), example);
+        // Every state of every row of lists up to six rows long, several focus marks included.
+        for (int n = 0; n <= 6; ++n) {
+            for (int states = 0; states < 1 << 2 * n; ++states) {
+                Rows rows;
+                for (int i = 0; i < n; ++i)
+                    rows.push_back(std::uint8_t(i * 4 + (states >> 2 * i & 3)));
+                QCOMPARE(Describe(rows, false) + " -> " + Planned(rows, up),
+                         Describe(rows, false) + " -> " + DeleteAndInsert(rows, up));
+            }
         }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestMovePlan)
 #include "tst_moveplan.moc"

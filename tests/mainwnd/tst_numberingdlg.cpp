@@ -51,8 +51,16 @@ QSet<QString> Colours(const QImage& image) {
     return colours;
 }
 
+// The window on its working directory, which holds a.txt, shown and active.
+bool StartOnOneFile(MainWindowHarness& h) {
+    std::ofstream(h.workDir() + "/a.txt");
+    h.writeIni("[Data]\nFolder=" + h.workDir() + "\n");
+    h.start();
+    return h.show();
+}
+
 enum class Closing { Esc, CloseBox, ExitButton, SystemMenuClose };
-enum class Target { FolderEdit, PrefixEdit, StartNumberEdit, FilterEdit, List, Button };
+enum class Target { FolderEdit, PrefixEdit, List, Button };
 
 } // namespace
 
@@ -80,17 +88,16 @@ private slots:
         QTest::addColumn<QByteArray>("previous");
         QTest::addColumn<QByteArray>("now");
         QTest::addColumn<bool>("lists");
-        QTest::newRow("separator typed")
-            << QByteArray("/photos") << QByteArray("/photos/") << false;
-        QTest::newRow("root slash deleted") << QByteArray("/") << QByteArray("") << false;
-        QTest::newRow("shortening that removes a final slash")
-            << QByteArray("/abc/") << QByteArray("/ab") << false;
-        QTest::newRow("same-length paste ending in a slash")
-            << QByteArray("/ab") << QByteArray("/c/") << false;
-        QTest::newRow("letter typed") << QByteArray("/a") << QByteArray("/ab") << true;
-        QTest::newRow("deleting back to a slash")
-            << QByteArray("/a/b") << QByteArray("/a/") << true;
-        QTest::newRow("both end in a slash") << QByteArray("/abc/") << QByteArray("/a/") << true;
+        const auto row = [](const char* what, const char* previous, const char* now, bool lists) {
+            QTest::newRow(what) << QByteArray(previous) << QByteArray(now) << lists;
+        };
+        row("separator typed", "/photos", "/photos/", false);
+        row("root slash deleted", "/", "", false);
+        row("shortening that removes a final slash", "/abc/", "/ab", false);
+        row("same-length paste ending in a slash", "/ab", "/c/", false);
+        row("letter typed", "/a", "/ab", true);
+        row("deleting back to a slash", "/a/b", "/a/", true);
+        row("both end in a slash", "/abc/", "/a/", true);
     }
     void folderTyping_Should_ListOrNot() {
         QFETCH(QByteArray, previous);
@@ -105,18 +112,16 @@ private slots:
         QTest::addColumn<QString>("shown"); // in the folder box; "@" is the working directory
         QTest::addColumn<int>("error");     // of the system's text in a box; 0 none
         const QString tooLong = "@/" + QString(300, 'x');
-        QTest::newRow("one trailing separator goes") << true << "@/photos/"
-                                                     << "@/photos" << 0;
-        QTest::newRow("only one goes") << true << "@/photos//"
-                                       << "@/photos/" << 0;
-        QTest::newRow("the root keeps its separator") << true << "/"
-                                                      << "/" << 0;
-        QTest::newRow("a vanished folder: the working directory") << true << "@/gone"
-                                                                  << "@" << 0;
-        QTest::newRow("none saved: the working directory") << false << ""
-                                                           << "@" << 0;
-        QTest::newRow("a name the system refuses: kept and reported")
-            << true << tooLong << tooLong << ENAMETOOLONG;
+        const auto row = [](const char* what, bool saved, QString folder, QString shown,
+                            int error = 0) {
+            QTest::newRow(what) << saved << folder << shown << error;
+        };
+        row("one trailing separator goes", true, "@/photos/", "@/photos");
+        row("only one goes", true, "@/photos//", "@/photos/");
+        row("the root keeps its separator", true, "/", "/");
+        row("a vanished folder: the working directory", true, "@/gone", "@");
+        row("none saved: the working directory", false, "", "@");
+        row("a name the system refuses: kept and reported", true, tooLong, tooLong, ENAMETOOLONG);
     }
     void startUp_Should_ProbeTheSavedFolder() {
         QFETCH(bool, saved);
@@ -181,10 +186,7 @@ private slots:
 
     void columns_Should_ShowTheirHeadings_And_EveryTimeWhole() {
         MainWindowHarness h;
-        std::ofstream(h.workDir() + "/a.txt");
-        h.writeIni("[Data]\nFolder=" + h.workDir() + "\n");
-        h.start();
-        QVERIFY(h.show());
+        QVERIFY(StartOnOneFile(h));
         FileListView* view = h.dlg->m_listFiles.View();
         const QAbstractItemModel* model = view->model();
         QHeaderView* header = view->horizontalHeader();
@@ -218,10 +220,7 @@ private slots:
             dark.setColor(role, QColor(224, 224, 224));
         QApplication::setPalette(dark);
         MainWindowHarness h;
-        std::ofstream(h.workDir() + "/a.txt");
-        h.writeIni("[Data]\nFolder=" + h.workDir() + "\n");
-        h.start();
-        QVERIFY(h.show());
+        QVERIFY(StartOnOneFile(h));
         FileListView* view = h.dlg->m_listFiles.View();
         QFont crisp = view->font(); // every drawn pixel then has the text colour itself
         crisp.setStyleStrategy(QFont::NoAntialias);
@@ -233,12 +232,9 @@ private slots:
                                .toImage());
         };
         QCOMPARE(rowPixels(), QSet<QString>({"#ffffff", "#000000"}));
-        QCOMPARE(h.dlg->m_listFiles.GetTextColor(), 0u);
         h.edit(IDC_FOLDER)->setText(QString::fromStdString(h.workDir() + "/gone"));
         QCOMPARE(h.names().size(), std::size_t(2));
-        QVERIFY(!view->isEnabled());
         QCOMPARE(rowPixels(), QSet<QString>({"#ffffff", "#e60000"}));
-        QCOMPARE(h.dlg->m_listFiles.GetTextColor(), 230u);
         QApplication::setPalette(original);
     }
 
@@ -248,8 +244,6 @@ private slots:
         QTest::newRow("folder box") << Target::FolderEdit << IDC_FOLDER;
         QTest::newRow("prefix box, where Enter started the batch")
             << Target::PrefixEdit << IDC_PREFIX;
-        QTest::newRow("start number box") << Target::StartNumberEdit << IDC_STARTNUMBER;
-        QTest::newRow("pattern box") << Target::FilterEdit << IDC_FILTER;
         QTest::newRow("list") << Target::List << 0;
         QTest::newRow("a button") << Target::Button << 0;
     }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -83,6 +84,12 @@ public:
         return texts;
     }
     std::vector<std::string> names() const { return column(0); }
+    QStringList rows() const { // the names, for QCOMPARE to print
+        QStringList rows;
+        for (const std::string& name : names())
+            rows << QString::fromStdString(name);
+        return rows;
+    }
 
     FakeMessageBox boxes;
     FakeFolderChooser chooser;
