@@ -179,7 +179,9 @@ private slots:
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             QAction* item = menu ? menu->actions().value(0) : nullptr;
             QVERIFY(item);
-            text = item->text(), checkable = item->isCheckable(), checked = item->isChecked();
+            text = item->text();
+            checkable = item->isCheckable();
+            checked = item->isChecked();
             item->trigger();
             menu->close();
         });
