@@ -3,6 +3,7 @@
 #include "mainwnd/SortKey.h"
 #include "platform/FileSearch.h"
 #include "platform/MessageBox.h"
+#include "platform/Permute.h"
 #include "platform/SystemErrorText.h"
 #include "platform/WaitCursor.h"
 #include "platform/WorkProgress.h"
@@ -26,8 +27,7 @@ void PutInNameOrder(std::vector<ListRow>& rows) {
     std::reverse(rows.begin(), rows.end());
     for (std::size_t i = 0; i < rows.size(); ++i)
         rows[i].itemData = std::uint32_t(i);
-    std::vector<std::uint32_t> order = SortOrder(rows, 0, true);
-    PermuteInPlace(rows, order);
+    PermuteInPlace(rows, SortOrder(rows, 0, true));
 }
 
 } // namespace

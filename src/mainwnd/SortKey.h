@@ -62,28 +62,6 @@ private:
 // rows with equal keys keep their relative order in both directions.
 std::vector<std::uint32_t> SortedOrder(const SortKeys& keys, bool ascending);
 
-// Puts items[order[i]] at position i for every i, moving each item once and using no second
-// array; `order` (a permutation of all positions) is used up on the way.
-template <typename T>
-void PermuteInPlace(std::vector<T>& items, std::vector<std::uint32_t>& order) {
-    for (std::uint32_t start = 0; start < order.size(); ++start) {
-        if (order[start] == start)
-            continue;
-        // Follow the cycle through start: each place takes the item its order names, the last
-        // one the item that stood at start. A place filled points at itself.
-        T held = std::move(items[start]);
-        std::uint32_t place = start;
-        while (order[place] != start) {
-            const std::uint32_t from = order[place];
-            items[place] = std::move(items[from]);
-            order[place] = place;
-            place = from;
-        }
-        items[place] = std::move(held);
-        order[place] = place;
-    }
-}
-
 // The same for numeric keys, smallest first when ascending; rows with equal keys keep their
 // relative order in both directions.
 std::vector<std::uint32_t> SortedOrder(const std::vector<std::int64_t>& keys, bool ascending);

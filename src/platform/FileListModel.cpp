@@ -1,5 +1,7 @@
 #include "platform/FileListModel.h"
 
+#include "platform/Permute.h"
+
 #include <QColor>
 
 #include <algorithm>
@@ -105,30 +107,11 @@ void FileListModel::replaceRows(std::vector<ListRow> rows) {
 
 void FileListModel::reorder(std::span<const std::uint32_t> order) {
     // Anything but a permutation of the rows would lose some and double others.
-    std::vector<bool> placed(m_rows.size());
-    if (order.size() != m_rows.size())
+    if (!IsPermutation(order, m_rows.size()))
         return;
-    for (std::uint32_t from : order) {
-        if (from >= placed.size() || placed[from])
-            return;
-        placed[from] = true;
-    }
-    placed.assign(placed.size(), false);
+    // In place: a second vector of every row would cost more in fresh pages than the moves.
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    // In place, one cycle of the permutation at a time: a second vector of every row would cost
-    // more in fresh pages than the moves themselves.
-    for (std::size_t start = 0; start < m_rows.size(); ++start) {
-        if (placed[start] || order[start] == start)
-            continue;
-        ListRow first = std::move(m_rows[start]);
-        std::size_t to = start;
-        for (std::size_t from = order[to]; from != start; to = from, from = order[to]) {
-            m_rows[to] = std::move(m_rows[from]);
-            placed[to] = true;
-        }
-        m_rows[to] = std::move(first);
-        placed[to] = true;
-    }
+    PermuteInPlace(m_rows, order);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
