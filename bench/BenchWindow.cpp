@@ -1,7 +1,7 @@
 #include "BenchWindow.h"
 
-#include "platform/FileListView.h"
-#include "platform/SafeRename.h"
+#include "platform/listctrl/FileListView.h"
+#include "fs/SafeRename.h"
 #include "res/resource.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "Measure.h"
 
 #include "mainwnd/CaptureTimeLoader.h"
-#include "platform/FileListView.h"
+#include "platform/listctrl/FileListView.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

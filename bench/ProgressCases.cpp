@@ -4,9 +4,9 @@
 #include "BenchWindow.h"
 #include "Measure.h"
 
-#include "platform/FileSearch.h"
+#include "fs/FileSearch.h"
 #include "platform/ProgressWindow.h"
-#include "platform/SafeRename.h"
+#include "fs/SafeRename.h"
 #include "res/resource.h"
 
 #include <QCoreApplication>

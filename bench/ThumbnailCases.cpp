@@ -3,9 +3,9 @@
 #include "BenchData.h"
 #include "BenchWindow.h"
 
-#include "platform/FileListView.h"
-#include "platform/Thumbnail.h"
-#include "platform/ThumbnailDecoder.h"
+#include "platform/listctrl/FileListView.h"
+#include "thumbs/Thumbnail.h"
+#include "thumbs/ThumbnailDecoder.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

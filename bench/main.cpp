@@ -13,7 +13,7 @@
 #include "ProgressCases.h"
 #include "ThumbnailCases.h"
 
-#include "platform/HeapTrim.h"
+#include "app/HeapTrim.h"
 #include "res/resource.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The sort comparison is a total order: antisymmetric and transitive on any three names, for the
 // raw-byte comparison and for the sort keys alike.
-#include "mainwnd/SortKey.h"
+#include "order/SortKey.h"
 
 #include <cstdint>
 #include <cstdlib>

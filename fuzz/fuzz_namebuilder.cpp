@@ -1,6 +1,6 @@
 // The name builder never crashes, and every new name is prefix + number + extension, the number
 // being start + k (wrapping at 32 bits) padded to the start text's width.
-#include "platform/ShiftJisWidth.h"
+#include "text/ShiftJisWidth.h"
 #include "rename/NameBuilder.h"
 
 #include <cstdint>

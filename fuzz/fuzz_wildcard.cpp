@@ -3,7 +3,7 @@
 // ("<" a star that may not take the name's last dot, ">" a question mark that may match nothing
 // at a dot or the end, "\"" a dot that may match the end), then matched by trying every split,
 // remembering each answer.
-#include "platform/Wildcard.h"
+#include "fs/Wildcard.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -6,9 +6,9 @@
 #include "platform/FolderChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgressWindow.h"
-#include "platform/SafeRename.h"
-#include "platform/SystemErrorText.h"
-#include "platform/WorkingDirectory.h"
+#include "fs/SafeRename.h"
+#include "text/SystemErrorText.h"
+#include "fs/WorkingDirectory.h"
 
 #include <new>
 

@@ -1,5 +1,5 @@
 #include "app/NumberingApp.h"
-#include "platform/HeapTrim.h"
+#include "app/HeapTrim.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "mainwnd/CaptureTimeLoader.h"
 #include "mainwnd/NumberingDlg.h"
-#include "platform/FileListView.h"
+#include "platform/listctrl/FileListView.h"
 #include "rename/NameBuilder.h"
 
 #include <QAction>

@@ -1,6 +1,6 @@
 #include "mainwnd/CaptureTimeLoader.h"
 
-#include "platform/CaptureTime.h"
+#include "photo/CaptureTime.h"
 
 #include <QThread>
 

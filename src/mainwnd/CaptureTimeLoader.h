@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileListModel.h"
+#include "platform/listctrl/FileListModel.h"
 
 #include <QObject>
 #include <QThreadPool>

@@ -1,7 +1,7 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "platform/FileListView.h"
-#include "platform/FileUri.h"
+#include "platform/listctrl/FileListView.h"
+#include "text/FileUri.h"
 #include "res/resource.h"
 
 #include <QDragEnterEvent>

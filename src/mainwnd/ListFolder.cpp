@@ -1,10 +1,10 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "mainwnd/SortKey.h"
-#include "platform/FileSearch.h"
+#include "order/SortKey.h"
+#include "fs/FileSearch.h"
 #include "platform/MessageBox.h"
-#include "platform/Permute.h"
-#include "platform/SystemErrorText.h"
+#include "platform/listctrl/Permute.h"
+#include "text/SystemErrorText.h"
 #include "platform/WaitCursor.h"
 #include "platform/WorkProgress.h"
 

@@ -1,7 +1,7 @@
 #include "mainwnd/NumberingDlg.h"
 
 #include "mainwnd/CaptureTimeLoader.h"
-#include "mainwnd/SortKey.h"
+#include "order/SortKey.h"
 #include "platform/WaitCursor.h"
 
 #include <algorithm>

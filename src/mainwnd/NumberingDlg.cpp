@@ -1,10 +1,10 @@
 #include "mainwnd/NumberingDlg.h"
 
 #include "dialogs/AboutDlg.h"
-#include "platform/FileSearch.h"
+#include "fs/FileSearch.h"
 #include "platform/MessageBox.h"
 #include "platform/WorkProgress.h"
-#include "platform/WorkingDirectory.h"
+#include "fs/WorkingDirectory.h"
 #include "rename/UndoJournal.h"
 #include "res/Icons.h"
 #include "res/Strings.h"

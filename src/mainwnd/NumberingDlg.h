@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Dialog.h"
-#include "platform/FileSearch.h"
-#include "platform/ListCtrl.h"
+#include "fs/FileSearch.h"
+#include "platform/listctrl/ListCtrl.h"
 #include "platform/ProgressWindow.h"
 #include "settings/SettingsKeys.h"
 

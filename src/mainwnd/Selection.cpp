@@ -1,7 +1,7 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "mainwnd/DropPlan.h"
-#include "mainwnd/MovePlan.h"
+#include "order/DropPlan.h"
+#include "order/MovePlan.h"
 
 namespace quorvel {
 namespace {

@@ -1,6 +1,6 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "platform/ThumbnailToolTip.h"
+#include "thumbs/ThumbnailToolTip.h"
 #include "settings/SettingsKeys.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 #include "platform/Dialog.h"
 
-#include "platform/FileListModel.h"
-#include "platform/FileListView.h"
-#include "platform/ListCtrl.h"
+#include "platform/listctrl/FileListModel.h"
+#include "platform/listctrl/FileListView.h"
+#include "platform/listctrl/ListCtrl.h"
 #include "res/resource.h"
 
 #include <QCheckBox>

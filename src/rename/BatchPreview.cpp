@@ -1,8 +1,8 @@
 #include "rename/BatchPreview.h"
 
-#include "platform/LetterCase.h"
-#include "platform/SafeRename.h"
-#include "platform/SystemErrorText.h"
+#include "fs/LetterCase.h"
+#include "fs/SafeRename.h"
+#include "text/SystemErrorText.h"
 
 #include <cerrno>
 #include <climits>

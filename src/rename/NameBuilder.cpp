@@ -1,6 +1,6 @@
 #include "rename/NameBuilder.h"
 
-#include "platform/ShiftJisWidth.h"
+#include "text/ShiftJisWidth.h"
 
 #include <charconv>
 #include <utility>

@@ -1,7 +1,7 @@
 #include "mainwnd/NumberingDlg.h"
 
 #include "platform/MessageBox.h"
-#include "platform/SafeRename.h"
+#include "fs/SafeRename.h"
 #include "platform/WorkProgress.h"
 #include "rename/BatchPreview.h"
 #include "rename/NameBuilder.h"

@@ -1,8 +1,8 @@
 #include "rename/UndoJournal.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/SafeRename.h"
-#include "platform/SystemErrorText.h"
+#include "fs/AtomicFile.h"
+#include "fs/SafeRename.h"
+#include "text/SystemErrorText.h"
 #include "platform/WorkProgress.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/FileStamp.h"
+#include "fs/FileStamp.h"
 #include "rename/BatchPreview.h"
 
 #include <cstddef>

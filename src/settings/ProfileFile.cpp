@@ -1,7 +1,7 @@
 #include "settings/ProfileFile.h"
 
-#include "platform/AtomicFile.h"
-#include "platform/ShiftJisWidth.h"
+#include "fs/AtomicFile.h"
+#include "text/ShiftJisWidth.h"
 
 #include <algorithm>
 #include <cerrno>

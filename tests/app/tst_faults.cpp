@@ -1,4 +1,4 @@
-#include "platform/SystemErrorText.h"
+#include "text/SystemErrorText.h"
 #include "support/MainWindowHarness.h"
 
 #include <QtTest>

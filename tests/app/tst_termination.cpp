@@ -1,6 +1,6 @@
 #include "app/TerminationClose.h"
 #include "platform/ProgressWindow.h"
-#include "platform/SafeRename.h"
+#include "fs/SafeRename.h"
 #include "support/MainWindowHarness.h"
 
 #include <QtTest>

@@ -1,6 +1,6 @@
 #include "dialogs/AboutDlg.h"
 #include "dialogs/SettingsDlg.h"
-#include "platform/FileListView.h"
+#include "platform/listctrl/FileListView.h"
 #include "support/MainWindowHarness.h"
 
 #include <QAccessible>

@@ -1,5 +1,5 @@
 #include "mainwnd/CaptureTimeLoader.h"
-#include "platform/FileListView.h"
+#include "platform/listctrl/FileListView.h"
 #include "support/MainWindowHarness.h"
 #include "support/Photos.h"
 

@@ -1,5 +1,5 @@
-#include "platform/FileListView.h"
-#include "platform/SystemErrorText.h"
+#include "platform/listctrl/FileListView.h"
+#include "text/SystemErrorText.h"
 #include "support/MainWindowHarness.h"
 
 #include <QAction>

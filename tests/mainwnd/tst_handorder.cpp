@@ -1,5 +1,5 @@
-#include "platform/FileListView.h"
-#include "platform/ThumbnailToolTip.h"
+#include "platform/listctrl/FileListView.h"
+#include "thumbs/ThumbnailToolTip.h"
 #include "support/MainWindowHarness.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "platform/FileSearch.h"
+#include "fs/FileSearch.h"
 #include "support/FakeProgress.h"
 #include "support/MainWindowHarness.h"
 

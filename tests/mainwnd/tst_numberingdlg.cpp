@@ -1,6 +1,6 @@
 #include "mainwnd/SeparatorRule.h"
-#include "platform/FileListView.h"
-#include "platform/SystemErrorText.h"
+#include "platform/listctrl/FileListView.h"
+#include "text/SystemErrorText.h"
 #include "support/MainWindowHarness.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "platform/SafeRename.h"
+#include "fs/SafeRename.h"
 #include "rename/BatchPreview.h"
 #include "support/TestFolder.h"
 

@@ -1,4 +1,4 @@
-#include "platform/SafeRename.h"
+#include "fs/SafeRename.h"
 #include "support/FakeProgress.h"
 #include "support/MainWindowHarness.h"
 

@@ -1,5 +1,5 @@
-#include "platform/FileListView.h"
-#include "platform/SafeRename.h"
+#include "platform/listctrl/FileListView.h"
+#include "fs/SafeRename.h"
 #include "support/MainWindowHarness.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "mainwnd/NumberingDlg.h"
-#include "platform/SafeRename.h"
+#include "fs/SafeRename.h"
 #include "support/Fakes.h"
 
 #include <QAbstractButton>
