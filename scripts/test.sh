@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Quorvel with its tests and benchmark and runs every test; then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer; then each fuzz target for a minute.
+# AddressSanitizer and UndefinedBehaviorSanitizer; then each fuzz target for a minute; last, the
+# size of the tests against the code.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 . "$here/scripts/deps.sh"
@@ -22,3 +23,4 @@ cmake --build "$asan" -j 2
     ctest --output-on-failure -j 2)
 
 bash "$here/scripts/fuzz.sh" "${QUORVEL_FUZZ_SECONDS:-60}"
+bash "$here/scripts/test-ratio.sh"
