@@ -7,6 +7,7 @@
 
 #include "BenchData.h"
 #include "BenchWindow.h"
+#include "CardCases.h"
 #include "CaptureCases.h"
 #include "Cases.h"
 #include "Measure.h"
@@ -60,6 +61,11 @@ constexpr std::size_t kProgressRenameFiles = 100000;
 constexpr int kProgressRenameUs = 30;
 constexpr int kProgressRepetitions = 3;
 constexpr double kProgressMark = 1.03;
+// A memory card: case-only renames against renames to new names, 5,000 files; the note also
+// gives a hundred photos' card and a full camera folder.
+constexpr std::size_t kCardFiles = 5000;
+constexpr std::size_t kCardNoteFiles[] = {1000, 9999};
+constexpr double kCardMark = 1.5;
 
 template <typename... Values> std::string Figure(const char* format, Values... values) {
     char text[160];
@@ -199,6 +205,24 @@ int main(int argc, char* argv[]) {
                         Figure("case=%.0fms floor=%.0fms (wall clock) stall=%.0fms", t.wall.caseMs,
                                t.wall.floorMs, t.caseStallMs),
                         t.wall.caseMs / t.wall.floorMs, kProgressMark);
+         }},
+        {"rename-case-only-5k",
+         [&](const char* name, Report& r) {
+             CardTiming t{};
+             std::string skipped;
+             if (!CardRenameCase(kCardFiles, t, skipped)) {
+                 std::printf("%s: skipped, %s\n", name, skipped.c_str());
+                 return;
+             }
+             r.measured(name,
+                        Figure("case=%.0fms floor=%.0fms (wall clock, exFAT)", t.caseOnlyMs,
+                               t.newNamesMs),
+                        t.caseOnlyMs / t.newNamesMs, kCardMark);
+             for (const std::size_t files : kCardNoteFiles)
+                 if (CardRenameCase(files, t, skipped))
+                     std::fprintf(stderr, "# %s at %zu files: case=%.0fms floor=%.0fms ratio=%.2f\n",
+                                  name, files, t.caseOnlyMs, t.newNamesMs,
+                                  t.caseOnlyMs / t.newNamesMs);
          }},
     };
     const std::vector<std::string> wanted(argv + 1, argv + argc);

@@ -1,5 +1,6 @@
 #include "fs/SafeRename.h"
 
+#include "fs/FolderIndex.h"
 #include "fs/LetterCase.h"
 
 #include <atomic>
@@ -66,15 +67,27 @@ bool MayBeOneFile(const struct stat& a, const struct stat& b) {
 // beyond ASCII, FAT short names) passes here, but never the rename through a temporary name: with
 // the source moved away that file still holds the new name, and the second step refuses.
 bool OnlySourceMatches(int dirfd, const std::string& from, const std::string& to,
-                       RenameSystem& sys) {
+                       RenameSystem& sys, FolderIndex* index) {
     const std::string folder = DirectoryOf(from);
     if (DirectoryOf(to) != folder)
         return false;
+    const std::string source = LastComponent(from);
+    const std::string target = LastComponent(to);
+    if (index != nullptr && folder.empty()) {
+        bool justRead = !index->IsRead();
+        if (justRead && index->Read(dirfd, sys) != 0)
+            return false;
+        std::optional<bool> answer = index->OnlySourceMatches(source, target, justRead);
+        if (!answer) {
+            if (index->Read(dirfd, sys) != 0)
+                return false;
+            answer = index->OnlySourceMatches(source, target, true);
+        }
+        return *answer;
+    }
     std::vector<std::string> names;
     if (sys.ReadFolder(dirfd, folder.c_str(), names) != 0)
         return false;
-    const std::string source = LastComponent(from);
-    const std::string target = LastComponent(to);
     bool sourceListed = false;
     for (const std::string& name : names) {
         if (name == source)
@@ -85,8 +98,10 @@ bool OnlySourceMatches(int dirfd, const std::string& from, const std::string& to
     return sourceListed;
 }
 
+// The index, where given, decides letter-case aliases; only the first step of a rename may take
+// one (a null index then reads the folder instead).
 int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
-            bool mayTakeCaseAlias);
+            bool mayTakeCaseAlias, FolderIndex* index = nullptr);
 
 std::string TemporaryName(const std::string& from) {
     static std::atomic<unsigned> counter{0};
@@ -98,19 +113,19 @@ std::string TemporaryName(const std::string& from) {
 // spelling as taken, and a plain rename of a file onto itself may do nothing. Moving the file away
 // first frees the name; should the second step fail, the file gets its old name back.
 int RenameThroughTemporary(int dirfd, const std::string& from, const std::string& to,
-                           RenameSystem& sys) {
+                           RenameSystem& sys, FolderIndex* index) {
     for (int tries = 0; tries < 100; ++tries) {
         const std::string temporary = TemporaryName(from);
-        int err = Attempt(dirfd, from, temporary, sys, false);
+        int err = Attempt(dirfd, from, temporary, sys, false, index);
         if (err == EEXIST)
             continue;
         if (err != 0)
             return err;
-        err = Attempt(dirfd, temporary, to, sys, false);
+        err = Attempt(dirfd, temporary, to, sys, false, index);
         // The old name was the file's a moment ago; only someone taking it meanwhile keeps the
         // file under the temporary name, and replacing theirs is never an option.
         if (err != 0)
-            Attempt(dirfd, temporary, from, sys, false);
+            Attempt(dirfd, temporary, from, sys, false, index);
         return err;
     }
     return EEXIST;
@@ -119,7 +134,7 @@ int RenameThroughTemporary(int dirfd, const std::string& from, const std::string
 // The new name exists. It is acceptable only when it is the file being renamed itself, reached
 // through another spelling of the same entry or through a letter-case alias.
 int ResolveConflict(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
-                    bool mayTakeCaseAlias) {
+                    bool mayTakeCaseAlias, FolderIndex* index) {
     struct stat target {};
     if (sys.Fstatat(dirfd, to.c_str(), &target) != 0)
         return EEXIST;
@@ -131,9 +146,9 @@ int ResolveConflict(int dirfd, const std::string& from, const std::string& to, R
     if (SameInode(source, target) && SameEntry(dirfd, from, to, sys))
         return 0;
     if (!mayTakeCaseAlias || !MayBeOneFile(source, target) ||
-        !OnlySourceMatches(dirfd, from, to, sys))
+        !OnlySourceMatches(dirfd, from, to, sys, index))
         return EEXIST;
-    return RenameThroughTemporary(dirfd, from, to, sys);
+    return RenameThroughTemporary(dirfd, from, to, sys, index);
 }
 
 // Removes the link just made under `to`, provided it still is our file.
@@ -146,7 +161,7 @@ void RemoveNewLink(int dirfd, const std::string& from, const std::string& to, Re
 }
 
 int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
-            bool mayTakeCaseAlias) {
+            bool mayTakeCaseAlias, FolderIndex* index) {
     if (from == to) {
         // Nothing to move, but a file that has vanished is still a failure.
         struct stat st {};
@@ -159,7 +174,7 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
     // The kernel answers EEXIST itself when it finds the new name taken, whether or not the file
     // system knows the flag.
     if (err == EEXIST)
-        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias);
+        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
     // EXDEV and the rest end here: a move that the file system cannot do is never copied.
     if (err != EINVAL && err != ENOSYS)
         return err;
@@ -174,7 +189,7 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
         return err;
     }
     if (err == EEXIST)
-        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias);
+        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
     if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS)
         return err;
 
@@ -184,7 +199,7 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
     struct stat target {};
     err = sys.Fstatat(dirfd, to.c_str(), &target);
     if (err == 0)
-        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias);
+        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
     if (err != ENOENT)
         return err;
     return sys.Renameat(dirfd, from.c_str(), to.c_str());
@@ -228,9 +243,20 @@ RenameSystem& DefaultRenameSystem() {
     return system;
 }
 
-int RenameNoReplace(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys) {
-    return Attempt(dirfd, std::string(WithoutLeadingSlashes(from)),
-                   std::string(WithoutLeadingSlashes(to)), sys, true);
+int RenameNoReplace(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
+                    FolderIndex* index) {
+    const std::string source(WithoutLeadingSlashes(from));
+    const std::string target(WithoutLeadingSlashes(to));
+    const int err = Attempt(dirfd, source, target, sys, true, index);
+    if (index != nullptr) {
+        // A failure may leave the folder other than the index can tell (a temporary name that
+        // could not be given back, a link not removed): it is read again when next needed.
+        if (err == 0)
+            index->Renamed(source, target);
+        else
+            index->Forget();
+    }
+    return err;
 }
 
 int ReadFolderNames(int dirfd, const std::string& subfolder, std::vector<std::string>& names) {

@@ -11,6 +11,8 @@ namespace quorvel {
 // The base class makes the real calls. Every call returns 0 on success or the errno value of its
 // failure (never -1); errno itself is not looked at afterwards. Names are relative to dirfd and
 // may hold "/".
+class FolderIndex;
+
 class RenameSystem {
 public:
     virtual ~RenameSystem();
@@ -39,9 +41,10 @@ RenameSystem& DefaultRenameSystem();
 //
 // On a file system that ignores letter case, a new name that differs from the old one only in case
 // is the file's own and the rename goes ahead; a new name that another entry holds in any letter
-// case is taken.
+// case is taken. A batch gives every rename of one folder the same index, so that the folder is
+// read once for all its case-only renames instead of once for each.
 int RenameNoReplace(int dirfd, const std::string& from, const std::string& to,
-                    RenameSystem& sys = DefaultRenameSystem());
+                    RenameSystem& sys = DefaultRenameSystem(), FolderIndex* index = nullptr);
 
 // Appends every entry of the folder `subfolder` of dirfd ("" for dirfd's own), "." and ".." left
 // out, byte for byte. Returns 0 or an errno value; a listing cut short by an error is a failure.

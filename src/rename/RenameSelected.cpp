@@ -1,6 +1,7 @@
 #include "mainwnd/NumberingDlg.h"
 
 #include "platform/MessageBox.h"
+#include "fs/FolderIndex.h"
 #include "fs/SafeRename.h"
 #include "platform/WorkProgress.h"
 #include "rename/BatchPreview.h"
@@ -101,11 +102,13 @@ void CNumberingDlg::RenameSelected() {
             journal = MakeUndoJournal(folder.fd(), folderPart, plan, listedStamps);
             journaled = WriteUndoJournal(journalPath, journal) == 0;
         }
+        // Read once for the whole batch, should a file system that ignores letter case need it.
+        FolderIndex index;
         // Stopping takes effect before the next row, like a failure with no file at fault.
         for (; done < plan.size() && !progress.StopRequested(); ++done) {
             progress.SetDone(done);
             error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName,
-                                                  plan[done].newName, m_services.renameSystem)
+                                                  plan[done].newName, m_services.renameSystem, &index)
                                 : folder.error();
             if (error != 0)
                 break;

@@ -1,6 +1,7 @@
 #include "rename/UndoJournal.h"
 
 #include "fs/AtomicFile.h"
+#include "fs/FolderIndex.h"
 #include "fs/SafeRename.h"
 #include "text/SystemErrorText.h"
 #include "platform/WorkProgress.h"
@@ -273,6 +274,7 @@ UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys, WorkProgress
     UndoResult result;
     const FolderHandle folder(journal.folder);
     const FolderNames names(folder.fd(), sys);
+    FolderIndex index;
     // Rows past the one that failed were never tried.
     const std::size_t end = journal.done.value_or(journal.entries.size());
     std::size_t k = end;
@@ -288,7 +290,8 @@ UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys, WorkProgress
             continue;
         }
         if (names.Holds(e.newName, e.identity)) {
-            if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys); error)
+            if (const int error = RenameNoReplace(folder.fd(), e.newName, e.oldName, sys, &index);
+                error)
                 result.skipped.push_back({e.oldName, e.newName, error});
             else
                 ++result.restored;

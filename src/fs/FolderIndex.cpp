@@ -1,0 +1,62 @@
+#include "fs/FolderIndex.h"
+
+#include "fs/SafeRename.h"
+
+#include <vector>
+
+namespace quorvel {
+
+int FolderIndex::Read(int dirfd, RenameSystem& sys) {
+    Forget();
+    std::vector<std::string> names;
+    if (const int err = sys.ReadFolder(dirfd, "", names); err != 0)
+        return err;
+    m_names.reserve(names.size());
+    for (std::string& name : names)
+        m_names.insert(std::move(name));
+    m_read = true;
+    return 0;
+}
+
+bool FolderIndex::Lists(const std::string& name) const {
+    const auto [first, last] = m_names.equal_range(name);
+    for (auto it = first; it != last; ++it)
+        if (*it == name)
+            return true;
+    return false;
+}
+
+std::optional<bool> FolderIndex::OnlySourceMatches(const std::string& source,
+                                                   const std::string& target,
+                                                   bool justRead) const {
+    const auto [first, last] = m_names.equal_range(target);
+    for (auto it = first; it != last; ++it)
+        if (*it != source)
+            return false; // the target itself, or another file in another letter case
+    const bool listed = Lists(source);
+    if (justRead || (listed && first != last))
+        return listed;
+    return std::nullopt;
+}
+
+void FolderIndex::Renamed(const std::string& from, const std::string& to) {
+    if (!m_read)
+        return;
+    if (from.find('/') == std::string::npos) {
+        const auto [first, last] = m_names.equal_range(from);
+        for (auto it = first; it != last; ++it)
+            if (*it == from) {
+                m_names.erase(it);
+                break;
+            }
+    }
+    if (to.find('/') == std::string::npos)
+        m_names.insert(to);
+}
+
+void FolderIndex::Forget() {
+    m_names.clear();
+    m_read = false;
+}
+
+} // namespace quorvel
