@@ -1,3 +1,4 @@
+#include "fs/FolderIndex.h"
 #include "fs/SafeRename.h"
 #include "support/TestFolder.h"
 
@@ -6,6 +7,9 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -24,6 +28,23 @@ struct Fault {
     bool throughTemporary = false; // only into or out of the temporary name of a case-only rename
 };
 using Faults = std::vector<Fault>;
+using Results = QList<int>;
+
+Tree ReadTree(const std::string& folder) {
+    Tree tree;
+    for (const fs::directory_entry& e : fs::directory_iterator(folder))
+        tree[QString::fromStdString(e.path().filename())] = QString::fromStdString(
+            {std::istreambuf_iterator<char>(std::ifstream(e.path()).rdbuf()), {}});
+    return tree;
+}
+
+// An empty file with the batch's one modification time: one file met under two spellings looks
+// so, and only then does the folder's listing decide.
+void MakeEmpty(const std::string& folder, const std::string& name) {
+    std::ofstream(folder + '/' + name).close();
+    const struct timespec time[2] = {{1700000000, 0}, {1700000000, 0}};
+    QCOMPARE(utimensat(AT_FDCWD, (folder + '/' + name).c_str(), time, 0), 0);
+}
 
 // The real calls, except those a row makes fail.
 class FaultySystem : public RenameSystem {
@@ -39,6 +60,11 @@ public:
     int Renameat(int fd, const char* from, const char* to) override {
         return Step(Call::Renameat, from, to, [&] { return RenameSystem::Renameat(fd, from, to); });
     }
+    int ReadFolder(int fd, const char* folder, std::vector<std::string>& names) override {
+        ++reads;
+        return RenameSystem::ReadFolder(fd, folder, names);
+    }
+    int reads = 0;
 
 private:
     int Step(Call call, std::string_view from, std::string_view to, auto real) const {
@@ -56,6 +82,7 @@ private:
 } // namespace
 
 Q_DECLARE_METATYPE(Faults)
+Q_DECLARE_METATYPE(Results)
 
 class TestSafeRename : public QObject {
     Q_OBJECT
@@ -104,11 +131,52 @@ private slots:
         const FolderHandle folder(dir.path());
         FaultySystem sys(faults);
         QTEST(RenameNoReplace(folder.fd(), from.toStdString(), to.toStdString(), sys), "expected");
-        Tree after;
-        for (const fs::directory_entry& e : fs::directory_iterator(dir.path()))
-            after[QString::fromStdString(e.path().filename())] =
-                QString::fromStdString({std::istreambuf_iterator<char>(std::ifstream(e.path()).rdbuf()), {}});
-        QTEST(after, "after");
+        QTEST(ReadTree(dir.path()), "after");
+    }
+
+    // A batch on a file system that ignores letter case: its case-only renames, one of them back
+    // again, read the folder once; a failed step or a file that someone else adds makes the next
+    // decision read it afresh.
+    void batchReadsTheFolderOnce_data() {
+        QTest::addColumn<Faults>("faults");
+        QTest::addColumn<bool>("addedMidway");
+        QTest::addColumn<Results>("results");
+        QTest::addColumn<int>("reads");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("once") << Faults{} << false << Results{0, 0, 0, 0} << 1
+                              << QStringList{"IMG_0001.JPG", "IMG_0002.jpg", "IMG_0003.jpg"};
+        QTest::newRow("a failed step") << Faults{{Call::Renameat, EIO, "IMG_0002.jpg", true}}
+                                       << false << Results{0, EIO, 0, 0} << 2
+                                       << QStringList{"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.jpg"};
+        QTest::newRow("a file added midway")
+            << Faults{} << true << Results{0, 0, 0, EEXIST} << 2
+            << QStringList{"IMG_0001.JPG", "IMG_0002.jpg", "img_0003.JPG", "x.JPG"};
+    }
+
+    void batchReadsTheFolderOnce() {
+        QFETCH(Faults, faults);
+        QFETCH(bool, addedMidway);
+        if (!Applies(Needs::IgnoresCase, TestFileSystem()))
+            QSKIP("for file systems that ignore letter case");
+        const TestFolder dir;
+        for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "x.JPG"})
+            MakeEmpty(dir.path(), name);
+        const FolderHandle folder(dir.path());
+        FaultySystem sys(faults);
+        FolderIndex index;
+        const std::pair<const char*, const char*> batch[] = {{"IMG_0001.JPG", "IMG_0001.jpg"},
+                                                            {"IMG_0002.JPG", "IMG_0002.jpg"},
+                                                            {"IMG_0001.jpg", "IMG_0001.JPG"},
+                                                            {"x.JPG", "IMG_0003.jpg"}};
+        Results results;
+        for (const auto& [from, to] : batch) {
+            if (addedMidway && results.size() == 3)
+                MakeEmpty(dir.path(), "img_0003.JPG");
+            results << RenameNoReplace(folder.fd(), from, to, sys, &index);
+        }
+        QTEST(results, "results");
+        QTEST(sys.reads, "reads");
+        QTEST(QStringList(ReadTree(dir.path()).keys()), "after");
     }
 };
 
