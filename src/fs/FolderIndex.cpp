@@ -6,10 +6,10 @@
 
 namespace quorvel {
 
-int FolderIndex::Read(int dirfd, RenameSystem& sys) {
+int FolderIndex::Read(int dirfd, const std::string& subfolder, RenameSystem& sys) {
     Forget();
     std::vector<std::string> names;
-    if (const int err = sys.ReadFolder(dirfd, "", names); err != 0)
+    if (const int err = sys.ReadFolder(dirfd, subfolder.c_str(), names); err != 0)
         return err;
     m_names.reserve(names.size());
     for (std::string& name : names)

@@ -12,13 +12,12 @@ class RenameSystem;
 
 // The entries of a batch's folder, read once and kept up to date as the batch renames, so that
 // each case-only rename on a file system that ignores letter case asks the index instead of
-// reading the whole folder again. Only the folder's own entries: names in subfolders are never
-// indexed.
+// reading the whole folder again. Names with a "/" never enter it.
 class FolderIndex {
 public:
-    // Reads the folder open as dirfd afresh. Returns 0 or an errno value; after a failure the
-    // index knows nothing and is read again when next asked.
-    int Read(int dirfd, RenameSystem& sys);
+    // Reads the folder `subfolder` of dirfd ("" for its own) afresh. Returns 0 or an errno value;
+    // after a failure the index knows nothing and is read again when next asked.
+    int Read(int dirfd, const std::string& subfolder, RenameSystem& sys);
     bool IsRead() const { return m_read; }
     // Whether the source is listed under its own name and no other entry matches the target in
     // any letter case. Empty when an index read earlier cannot tell: the source is not listed, or

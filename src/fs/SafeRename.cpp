@@ -1,7 +1,6 @@
 #include "fs/SafeRename.h"
 
 #include "fs/FolderIndex.h"
-#include "fs/LetterCase.h"
 
 #include <atomic>
 #include <cerrno>
@@ -73,29 +72,19 @@ bool OnlySourceMatches(int dirfd, const std::string& from, const std::string& to
         return false;
     const std::string source = LastComponent(from);
     const std::string target = LastComponent(to);
-    if (index != nullptr && folder.empty()) {
-        bool justRead = !index->IsRead();
-        if (justRead && index->Read(dirfd, sys) != 0)
-            return false;
-        std::optional<bool> answer = index->OnlySourceMatches(source, target, justRead);
-        if (!answer) {
-            if (index->Read(dirfd, sys) != 0)
-                return false;
-            answer = index->OnlySourceMatches(source, target, true);
-        }
-        return *answer;
-    }
-    std::vector<std::string> names;
-    if (sys.ReadFolder(dirfd, folder.c_str(), names) != 0)
+    // A rename on its own, or one inside a subfolder, reads the folder for itself.
+    FolderIndex once;
+    FolderIndex& names = index != nullptr && folder.empty() ? *index : once;
+    const bool justRead = !names.IsRead();
+    if (justRead && names.Read(dirfd, folder, sys) != 0)
         return false;
-    bool sourceListed = false;
-    for (const std::string& name : names) {
-        if (name == source)
-            sourceListed = true;
-        else if (EqualIgnoringAsciiCase(name, target))
-            return false; // the target itself, or another file in another letter case
+    std::optional<bool> answer = names.OnlySourceMatches(source, target, justRead);
+    if (!answer) {
+        if (names.Read(dirfd, folder, sys) != 0)
+            return false;
+        answer = names.OnlySourceMatches(source, target, true);
     }
-    return sourceListed;
+    return *answer;
 }
 
 // The index, where given, decides letter-case aliases; only the first step of a rename may take
