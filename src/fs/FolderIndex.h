@@ -29,11 +29,17 @@ public:
     void Renamed(const std::string& from, const std::string& to);
     // Something happened that the index cannot follow: it is read again when next asked.
     void Forget();
+    // Whether the folder lists exactly this name; false before it is read.
+    bool Lists(const std::string& name) const;
+
+    // What the batch learnt of the folder's file system, so that its later renames do not ask
+    // again: on a FUSE card each refused call costs a round trip and a search of the folder, as
+    // much as a rename.
+    bool lacksHardLinks = false;
+    bool ignoresCase = false;
 
 
 private:
-    bool Lists(const std::string& name) const;
-
     std::unordered_multiset<std::string, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual>
         m_names;
     bool m_read = false;

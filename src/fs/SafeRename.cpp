@@ -1,6 +1,7 @@
 #include "fs/SafeRename.h"
 
 #include "fs/FolderIndex.h"
+#include "fs/LetterCase.h"
 
 #include <atomic>
 #include <cerrno>
@@ -105,7 +106,16 @@ int RenameThroughTemporary(int dirfd, const std::string& from, const std::string
                            RenameSystem& sys, FolderIndex* index) {
     for (int tries = 0; tries < 100; ++tries) {
         const std::string temporary = TemporaryName(from);
-        int err = Attempt(dirfd, from, temporary, sys, false, index);
+        int err = 0;
+        // A name of this process's own that the folder did not hold when the batch read it can
+        // belong to nobody else: it is not looked up first.
+        if (index != nullptr && index->IsRead() && DirectoryOf(from).empty()) {
+            if (index->Lists(temporary))
+                continue;
+            err = sys.Renameat(dirfd, from.c_str(), temporary.c_str());
+        } else {
+            err = Attempt(dirfd, from, temporary, sys, false, index);
+        }
         if (err == EEXIST)
             continue;
         if (err != 0)
@@ -115,6 +125,8 @@ int RenameThroughTemporary(int dirfd, const std::string& from, const std::string
         // file under the temporary name, and replacing theirs is never an option.
         if (err != 0)
             Attempt(dirfd, temporary, from, sys, false, index);
+        else if (index != nullptr)
+            index->ignoresCase = true;
         return err;
     }
     return EEXIST;
@@ -157,6 +169,14 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
         return sys.Fstatat(dirfd, from.c_str(), &st);
     }
 
+    // Where the file system is known to ignore letter case, a new name that differs in case only
+    // is the file's own spelling: straight to the decision, without a rename refused first.
+    if (mayTakeCaseAlias && index != nullptr && index->ignoresCase &&
+        EqualIgnoringAsciiCase(from, to)) {
+        struct stat target {};
+        if (sys.Fstatat(dirfd, to.c_str(), &target) == 0)
+            return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
+    }
     int err = sys.Renameat2NoReplace(dirfd, from.c_str(), to.c_str());
     if (err == 0)
         return 0;
@@ -167,30 +187,40 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
     // EXDEV and the rest end here: a move that the file system cannot do is never copied.
     if (err != EINVAL && err != ENOSYS)
         return err;
+    // EINVAL is the file system's, after the kernel looked the new name up afresh (a FUSE driver
+    // is asked again for a rename's target) and found it free. No later look is fresher: a
+    // status would take the kernel's cached entry, which may still be the source's other spelling.
+    const bool foundFree = err == EINVAL;
 
     // No RENAME_NOREPLACE: FUSE file systems that leave the flag out (fusefat, exfat-fuse,
     // ntfs-3g), NFS, SMB. A hard link cannot replace anything; ntfs-3g and NFS make them.
-    err = sys.Linkat(dirfd, from.c_str(), to.c_str());
-    if (err == 0) {
-        err = sys.Unlinkat(dirfd, from.c_str());
-        if (err != 0)
-            RemoveNewLink(dirfd, from, to, sys);
-        return err;
+    if (index == nullptr || !index->lacksHardLinks) {
+        err = sys.Linkat(dirfd, from.c_str(), to.c_str());
+        if (err == 0) {
+            err = sys.Unlinkat(dirfd, from.c_str());
+            if (err != 0)
+                RemoveNewLink(dirfd, from, to, sys);
+            return err;
+        }
+        if (err == EEXIST)
+            return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
+        if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS)
+            return err;
+        if (index != nullptr)
+            index->lacksHardLinks = true;
     }
-    if (err == EEXIST)
-        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
-    if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS)
-        return err;
 
     // No hard links either, as on FAT and exFAT (fusefat and exfat-fuse answer EPERM): check that
     // the name is free, then rename. A file that appears in between could still be replaced; no
     // better call exists on such a file system, and `mv -n` has the same gap.
-    struct stat target {};
-    err = sys.Fstatat(dirfd, to.c_str(), &target);
-    if (err == 0)
-        return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
-    if (err != ENOENT)
-        return err;
+    if (!foundFree) {
+        struct stat target {};
+        err = sys.Fstatat(dirfd, to.c_str(), &target);
+        if (err == 0)
+            return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
+        if (err != ENOENT)
+            return err;
+    }
     return sys.Renameat(dirfd, from.c_str(), to.c_str());
 }
 
