@@ -12,6 +12,8 @@ using namespace quorvel;
 using namespace quorvel::test;
 namespace fs = std::filesystem;
 
+enum class Closing { Esc, ExitButton, CloseBox, SystemMenu };
+
 class TestNumberingDlg : public QObject {
     Q_OBJECT
 
@@ -48,18 +50,27 @@ private slots:
     }
 
     void closing_Should_SaveExactlyOnce_data() {
-        QTest::addColumn<bool>("exitButton"); // else Esc
-        QTest::newRow("Esc") << false;
-        QTest::newRow("exit button") << true;
+        QTest::addColumn<Closing>("way");
+        QTest::newRow("Esc") << Closing::Esc;
+        QTest::newRow("exit button") << Closing::ExitButton;
+        QTest::newRow("close box") << Closing::CloseBox;
+        QTest::newRow("system menu Close") << Closing::SystemMenu;
     }
     void closing_Should_SaveExactlyOnce() {
-        QFETCH(bool, exitButton);
+        QFETCH(Closing, way);
         MainWindowHarness h;
         h.start();
         h.edit(IDC_STARTNUMBER)->setText("0100");
         const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         inotify_add_watch(watch, h.workDir().c_str(), IN_CLOSE_WRITE | IN_MOVED_TO);
-        exitButton ? h.click(IDC_EXIT) : QTest::keyClick(h.dlg.get(), Qt::Key_Escape);
+        if (way == Closing::Esc)
+            QTest::keyClick(h.dlg.get(), Qt::Key_Escape);
+        else if (way == Closing::ExitButton)
+            h.click(IDC_EXIT);
+        else if (way == Closing::CloseBox)
+            h.dlg->close();
+        else
+            h.dlg->SendSysCommand(SC_CLOSE);
         QVERIFY(h.dlg->IsDestroyed());
         QVERIFY(h.readIni().find("StartNumber=0100\n") != std::string::npos);
         int writes = 0;

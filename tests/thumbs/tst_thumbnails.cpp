@@ -1,4 +1,5 @@
 #include "support/Photos.h"
+#include "text/FileUri.h"
 #include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailDecoder.h"
 #include "thumbs/ThumbnailLoader.h"
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -27,6 +30,7 @@ class TestThumbnails : public QObject {
 
 private slots:
     void initTestCase() { qputenv("XDG_CACHE_HOME", m_cacheHome.path().toLocal8Bit()); }
+    void cleanup() { QDir(m_cacheHome.path() + "/thumbnails").removeRecursively(); }
 
     void choosePreview_Should_TakeTheSmallestThatFillsTheBox_data() {
         QTest::addColumn<QList<QSize>>("previews"); // smallest first
@@ -39,6 +43,24 @@ private slots:
         QFETCH(QList<QSize>, previews);
         QFETCH(int, chosen);
         QCOMPARE(ChoosePreview(previews, 256), qsizetype(chosen));
+    }
+
+    // A drop names the file to list: never one of another machine, nor a cut-short path.
+    void firstLocalPath_Should_TakeTheFirstFileOfThisMachine_data() {
+        QTest::addColumn<QByteArray>("uriList");
+        QTest::addColumn<QByteArray>("path"); // empty: none
+        QTest::newRow("comment, other scheme, then files")
+            << QByteArray("# from a file manager\r\nhttp://x/y\r\nfile:///d%20e\r\nfile:///f\r\n")
+            << QByteArray("/d e");
+        QTest::newRow("another machine")
+            << QByteArray("file://elsewhere.example/g") << QByteArray();
+        QTest::newRow("an escaped NUL") << QByteArray("file:///h%00i") << QByteArray();
+    }
+    void firstLocalPath_Should_TakeTheFirstFileOfThisMachine() {
+        QFETCH(QByteArray, uriList);
+        QFETCH(QByteArray, path);
+        QCOMPARE(QByteArray::fromStdString(FirstLocalPath(uriList.toStdString()).value_or("")),
+                 path);
     }
 
     // The entry a file manager left, named by the MD5 of a URI that escapes the name's "?".
@@ -71,6 +93,16 @@ private slots:
         const QString path = m_files.path() + "/turned.jpg";
         QVERIFY(WritePhoto(path, {{"Exif.Image.Orientation", "6"}}));
         QCOMPARE(Shown(path), QSize(12, 16));
+        // Other users of the machine see nothing of the photos.
+        const QString folder = m_cacheHome.path() + "/thumbnails/large";
+        struct stat entry {
+        }, large{};
+        QCOMPARE(
+            stat(QFile::encodeName(folder + "/" + QDir(folder).entryList(QDir::Files)[0]), &entry) +
+                stat(QFile::encodeName(folder), &large),
+            0);
+        QCOMPARE(entry.st_mode & 0777, mode_t(0600));
+        QCOMPARE(large.st_mode & 0777, mode_t(0700));
     }
 };
 
