@@ -18,8 +18,8 @@ using Files = QMap<QString, QString>;
 
 const QString kConfirm = "ファイル名を変更します。よろしいですか？";
 
-// The window over a folder, named with Japanese and "%", of the files `after` names by their
-// first names. The renames go through here: during the stopAt-th, 中止 is pressed.
+// The window over a folder named with Japanese and "%", holding each file of `after` under its
+// first name. The renames go through here: during the stopAt-th, 中止 is pressed.
 struct Window : MainWindowHarness, RenameSystem {
     Window(const Files& after, int smallCheck = 0) {
         fs::create_directory(folder);
@@ -123,6 +123,7 @@ private slots:
         QFETCH(int, movedDown);
         QFETCH(QList<int>, selected);
         QFETCH(QString, prefix);
+        QFETCH(QString, start);
         QFETCH(int, smallCheck);
         QFETCH(int, stopAt);
         QFETCH(Files, after);
@@ -134,7 +135,7 @@ private slots:
             w.click(IDC_DOWN);
         }
         w.select(selected);
-        // The first file saved anew after the listing, as an editor does: still the batch's.
+        // The first file saved anew after the listing, as editors do: still the batch's.
         if (!selected.isEmpty()) {
             const fs::path saved = w.folder + "/" + w.names()[selected[0]];
             fs::copy_file(saved, saved.string() + "~");
@@ -144,7 +145,6 @@ private slots:
         const Files before = w.files();
         w.stopAt = std::max(stopAt, 0);
         w.progress.stopAtStartOfRun = stopAt < 0;
-        QFETCH(QString, start);
         w.run(prefix, start);
 
         QTEST(w.texts(), "boxes");
