@@ -1,79 +1,71 @@
-#include "rename/NameBuilder.h"
+#include "support/FakeProgress.h"
 #include "support/MainWindowHarness.h"
 
+#include <QAction>
 #include <QtTest>
 
-#include <cerrno>
 #include <filesystem>
-#include <map>
 
 using namespace quorvel;
 using namespace quorvel::test;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 namespace {
 
-// The boxes a start can show, in the words, captions and styles the user sees.
-enum class Box { Missing, NoSelection, Confirm, Failure };
-
-QString Describe(const std::string& caption, unsigned style, const std::string& text) {
-    return QString::fromStdString(caption + " " + std::to_string(style) + " " + text);
-}
-
-QString Describe(Box box) {
-    switch (box) {
-    case Box::Missing:
-        return Describe("Tessaly", 0x30,
-                        "ファイルもしくはフォルダが存在しない場合は\n変換はできません。");
-    case Box::NoSelection:
-        return Describe(
-            "Tessaly", 0x30,
-            "ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。");
-    case Box::Confirm:
-        return Describe("確認", 0x41, "ファイル名を変更します。よろしいですか？");
-    case Box::Failure:
-        return Describe("Quorvel", 0x10, "既に同名のファイル名がフォルダ内に存在します。");
-    }
-    return {};
-}
-
-// Every file below the folder, by path, with the name of the file whose content it holds (each
-// file is made holding its own name).
+// Every file of the folder, by name, with the name it had first, which it also holds.
 using Files = QMap<QString, QString>;
 
-// A folder named with Japanese and "%", typed with a separator, holding the old files and the
-// subfolders of the new names; the failAt-th rename fails with EXDEV.
-class Fixture : RenameSystem, public MainWindowHarness {
-public:
-    Fixture(const Files& expected, int smallCheck) {
-        for (auto it = expected.begin(); it != expected.end(); ++it) {
-            fs::create_directories(fs::path(folder + "/" + it.key().toStdString()).parent_path());
-            std::ofstream(folder + "/" + it.value().toStdString()) << it.value().toStdString();
-        }
+const QString kConfirm = "ファイル名を変更します。よろしいですか？";
+
+// The window over a folder named with Japanese and "%", holding each file of `after` under its
+// first name. The renames go through here: during the stopAt-th, 中止 is pressed.
+struct Window : MainWindowHarness, RenameSystem {
+    Window(const Files& after, int smallCheck = 0) {
+        fs::create_directory(folder);
+        for (const QString& old : after)
+            std::ofstream(folder + "/" + old.toStdString()) << old.toStdString();
         writeIni("[Data]\nFolder=" + folder +
                  "\n[Config]\nSmallCheck=" + std::to_string(smallCheck) + "\n");
         start();
-        edit(IDC_FOLDER)->setText(QString::fromStdString(folder + "/"));
     }
-    ~Fixture() { dlg.reset(); } // the window still uses this rename system while it closes
+    ~Window() { dlg.reset(); } // the window still uses these while it closes
     RenameSystem& renameSystem() override { return *this; }
+    IProgressWindow& progressWindow() override { return progress; }
     int Renameat2NoReplace(int dirfd, const char* from, const char* to) override {
-        return ++renames == failAt ? EXDEV : RenameSystem::Renameat2NoReplace(dirfd, from, to);
+        const int result = RenameSystem::Renameat2NoReplace(dirfd, from, to);
+        if (++calls == stopAt)
+            progress.PressStop();
+        return result;
     }
     void select(const QList<int>& rows) {
         dlg->m_listFiles.SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
         for (int r : rows)
             dlg->m_listFiles.SetItemState(r, LVIS_SELECTED, LVIS_SELECTED);
     }
-    Files snapshot() const {
-        Files files;
-        for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (std::ifstream in(entry.path()); entry.is_regular_file())
-                files[QString::fromStdString(fs::relative(entry.path(), folder))] =
-                    QString::fromStdString({std::istreambuf_iterator<char>(in), {}});
-        return files;
+    void run(const QString& prefix, const QString& start) {
+        edit(IDC_PREFIX)->setText(prefix);
+        if (!start.isEmpty())
+            edit(IDC_STARTNUMBER)->setText(start);
+        progress.runs.clear();
+        click(IDC_START);
     }
-    int failAt = 0, renames = 0;
+    Files files() const {
+        Files found;
+        for (const auto& entry : fs::directory_iterator(folder))
+            found[QString::fromStdString(entry.path().filename())] = QString::fromStdString(
+                {std::istreambuf_iterator<char>(std::ifstream(entry.path()).rdbuf()), {}});
+        return found;
+    }
+    QStringList texts() const {
+        QStringList shown;
+        for (const auto& b : boxes.shown)
+            shown << QString::fromStdString(b.text);
+        return shown;
+    }
+
+    FakeProgressWindow progress;
+    int calls = 0, stopAt = 0;
     const std::string folder = workDir() + "/写真%d%s";
 };
 
@@ -83,41 +75,6 @@ class TestRenameSelected : public QObject {
     Q_OBJECT
 
 private slots:
-    void newName_Should_FollowAtoi_And_KeepOwnExtension_data() {
-        QTest::addColumn<QByteArray>("start");
-        QTest::addColumn<int>("lowerExt");
-        QTest::addColumn<uint>("k"); // the k-th selected row
-        QTest::addColumn<QByteArray>("oldName");
-        QTest::addColumn<QByteArray>("newName");
-        const auto row = [](const char* what, QByteArray start, int lowerExt, uint k,
-                            QByteArray oldName, QByteArray newName) {
-            QTest::newRow(what) << start << lowerExt << k << oldName << newName;
-        };
-        row("001 pads to three", "001", 0, 0, "f", "P001");
-        row("001 outgrows its width, never cut", "001", 0, 999, "f", "P1000");
-        row("C-locale white space and sign count in the width, zeros after the sign",
-            "\t\n\v\f\r -05", 0, 0, "f", "P-00000005");
-        row("empty: no zeros", "", 0, 2, "f", "P2");
-        row("letters after the digits", "12ab", 0, 1, "f", "P0013");
-        row("int wraps", "2147483647", 0, 1, "f", "P-2147483648");
-        row("full-width digits: no number, two columns each", "００１", 0, 1, "f", "P000001");
-        row("the last dot counts", "1", 0, 0, "写真.b.", "P1.");
-        row("no dot, no extension", "1", 0, 0, "README", "P1");
-        row("a leading dot: the whole name", "1", 0, 0, ".Profile", "P1.Profile");
-        row("option 1 lowers A to Z only", "1", 1, 0, "X.@AZ[`Ｊ\xfe\x41", "P1.@az[`Ｊ\xfe\x61");
-        row("option 2 leaves the extension", "1", 2, 0, "X.JPG", "P1.JPG");
-        row("option -1 leaves the extension", "1", -1, 0, "X.JPG", "P1.JPG");
-    }
-    void newName_Should_FollowAtoi_And_KeepOwnExtension() {
-        QFETCH(QByteArray, start);
-        QFETCH(int, lowerExt);
-        QFETCH(uint, k);
-        QFETCH(QByteArray, oldName);
-        QFETCH(QByteArray, newName);
-        const NameBuilder builder("P", start.toStdString(), lowerExt);
-        QCOMPARE(QByteArray::fromStdString(builder.NewName(oldName.toStdString(), k)), newName);
-    }
-
     void start_Should_RenameSelectedRowsInRowOrder_NeverReplacing_data() {
         QTest::addColumn<QString>("filter"); // typed into the pattern box; "" leaves it
         QTest::addColumn<int>("movedDown");  // row moved down before the selection; -1 none
@@ -125,47 +82,41 @@ private slots:
         QTest::addColumn<QString>("prefix");
         QTest::addColumn<QString>("start"); // "" leaves the saved 001
         QTest::addColumn<int>("smallCheck");
-        QTest::addColumn<int>("failAt"); // the rename that fails; 0 none
-        QTest::addColumn<bool>("cancel");
-        QTest::addColumn<QList<Box>>("boxes");
+        QTest::addColumn<int>("stopAt"); // the rename during which 中止 is pressed; 0 none;
+                                         // -1: as the new names are looked up
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("stoppedAt"); // the file the progress names when stopped
         QTest::addColumn<Files>("after");
         const auto row = [](const char* what, QString filter, int movedDown, QList<int> selected,
-                            QString prefix, QString start, int smallCheck, int failAt, bool cancel,
-                            QList<Box> boxes, Files after) {
+                            QString prefix, QString start, int smallCheck, int stopAt,
+                            QStringList boxes, QString stoppedAt, Files after) {
             QTest::newRow(what) << filter << movedDown << selected << prefix << start << smallCheck
-                                << failAt << cancel << boxes << after;
+                                << stopAt << boxes << stoppedAt << after;
         };
-        const QList<Box> confirmed{Box::Confirm};
         row("missing rows refused before the selection counts", "*.none", -1, {}, "x", "", 0, 0,
-            false, {Box::Missing}, {{"a", "a"}});
-        row("no row selected", "", -1, {}, "x", "", 0, 0, false, {Box::NoSelection}, {{"a", "a"}});
-        row("cancelled: nothing read", "", -1, {0}, "x", "", 0, 0, true, confirmed, {{"a", "a"}});
-        row("only the selected rows, in row order after a move", "", 0, {0, 1, 3}, "trip_", "", 1,
-            0, false, confirmed,
+            {"ファイルもしくはフォルダが存在しない場合は\n変換はできません。"}, "", {{"a", "a"}});
+        row("no row selected", "", -1, {}, "x", "", 0, 0,
+            {"ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。"}, "",
+            {{"a", "a"}});
+        row("only the selected rows, in row order after a move; option 1 lowers the extension", "",
+            0, {0, 1, 3}, "trip_", "", 1, 0, {kConfirm}, "",
             {{"trip_001.jpg", "b.jpg"},
              {"trip_002.jpg", "a.JPG"},
              {"c.jpg", "c.jpg"},
              {"trip_003.jpg", "d.jpg"}});
-        row("option 1 lowers the extension", "", -1, {0}, "p", "1", 1, 0, false, confirmed,
-            {{"p1.jpg", "A.JPG"}});
-        row("option 2 leaves it", "", -1, {0}, "p", "1", 2, 0, false, confirmed,
+        row("option 2 leaves the extension", "", -1, {0}, "p", "1", 2, 0, {kConfirm}, "",
             {{"p1.JPG", "A.JPG"}});
-        row("option 5 leaves it", "", -1, {0}, "p", "1", 5, 0, false, confirmed,
-            {{"p1.JPG", "A.JPG"}});
-        row("full-width start number: width 6", "", -1, {0, 1}, "p", "００１", 0, 0, false,
-            confirmed, {{"p000000.a", "x.a"}, {"p000001.b", "y.b"}});
+        row("full-width start number: width 6", "", -1, {0, 1}, "p", "００１", 0, 0, {kConfirm}, "",
+            {{"p000000.a", "x.a"}, {"p000001.b", "y.b"}});
         row("an existing file is never overwritten: the run stops there", "", -1, {0, 1, 2}, "t",
-            "1", 0, 0, false, {Box::Confirm, Box::Failure},
+            "1", 0, 0, {kConfirm, "既に同名のファイル名がフォルダ内に存在します。"}, "",
             {{"t1", "a"}, {"b", "b"}, {"t2", "t2"}});
-        row("renaming files onto their own names succeeds", "", -1, {0, 1}, "", "", 0, 0, false,
-            confirmed, {{"001.jpg", "001.jpg"}, {"002.jpg", "002.jpg"}});
-        row("leading slashes stay inside the folder typed with a separator", "", -1, {0, 1},
-            "//sub/x", "1", 0, 0, false, confirmed, {{"sub/x1", "a"}, {"sub/x2", "b"}, {"c", "c"}});
-        row("percent signs and Japanese taken literally", "", -1, {0, 1}, "旅行%s_", "01", 1, 0,
-            false, confirmed, {{"旅行%s_01.%d", "a夏.%d"}, {"旅行%s_02.%s", "b.%S"}});
-        row("a failed move stops the run, keeps earlier renames and copies nothing", "", -1,
-            {0, 1, 2, 3}, "t", "1", 0, 3, false, {Box::Confirm, Box::Failure},
-            {{"t1", "a"}, {"t2", "b"}, {"c", "c"}, {"d", "d"}});
+        row("stopped while the second file is renamed: two keep their new names", "", -1,
+            {0, 1, 2, 3}, "t_", "1", 0, 2,
+            {kConfirm, "変換を中止しました。\n2 件のファイル名を変更しました。"}, "b.jpg",
+            {{"t_1.jpg", "a.jpg"}, {"t_2.jpg", "b.jpg"}, {"c.jpg", "c.jpg"}, {"d.jpg", "d.jpg"}});
+        row("stopped while the new names are looked up: nothing asked or renamed", "", -1, {0, 1},
+            "t_", "1", 0, -1, {}, "", {{"a", "a"}, {"b", "b"}});
     }
     void start_Should_RenameSelectedRowsInRowOrder_NeverReplacing() {
         QFETCH(QString, filter);
@@ -174,46 +125,72 @@ private slots:
         QFETCH(QString, prefix);
         QFETCH(QString, start);
         QFETCH(int, smallCheck);
-        QFETCH(int, failAt);
-        QFETCH(bool, cancel);
-        QFETCH(QList<Box>, boxes);
+        QFETCH(int, stopAt);
         QFETCH(Files, after);
-        Fixture f(after, smallCheck);
+        Window w(after, smallCheck);
         if (!filter.isEmpty())
-            f.edit(IDC_FILTER)->setText(filter);
+            w.edit(IDC_FILTER)->setText(filter);
         if (movedDown >= 0) {
-            f.select({movedDown});
-            f.click(IDC_DOWN);
+            w.select({movedDown});
+            w.click(IDC_DOWN);
         }
-        f.edit(IDC_PREFIX)->setText(prefix);
-        if (!start.isEmpty())
-            f.edit(IDC_STARTNUMBER)->setText(start);
-        f.failAt = failAt;
-        if (cancel)
-            f.boxes.answers = {IDCANCEL};
-        f.select(selected);
-        f.click(IDC_START);
+        w.select(selected);
+        // The first file saved anew after the listing, as editors do: still the batch's.
+        if (!selected.isEmpty()) {
+            const fs::path saved = w.folder + "/" + w.names()[selected[0]];
+            fs::copy_file(saved, saved.string() + "~");
+            fs::last_write_time(saved.string() + "~", fs::last_write_time(saved) - 1h);
+            fs::rename(saved.string() + "~", saved);
+        }
+        const Files before = w.files();
+        w.stopAt = std::max(stopAt, 0);
+        w.progress.stopAtStartOfRun = stopAt < 0;
+        w.run(prefix, start);
 
-        QStringList shown, expectedBoxes;
-        for (const FakeMessageBox::Shown& b : f.boxes.shown)
-            shown << Describe(b.caption, b.style, b.text);
-        for (Box box : boxes)
-            expectedBoxes << Describe(box);
-        QCOMPARE(shown, expectedBoxes);
-        const Files found = f.snapshot();
-        QCOMPARE(found, after);
-        // The confirmation previews each "old → new" the run then does.
-        const bool runs = boxes[0] == Box::Confirm && !cancel;
-        const QString preview = QString::fromStdString(runs ? f.boxes.shown[0].details : "");
-        const QStringList lines = preview.section("\n\n", 0, 0).split('\n', Qt::SkipEmptyParts);
-        QCOMPARE(lines.size(), runs ? selected.size() : 0);
-        for (const QString& line : boxes.size() == 1 ? lines : QStringList())
-            QCOMPARE(found.value(line.section(" → ", 1)), line.section(" → ", 0, 0));
-        // A run keeps the texts it read and lists the folder afresh; a refusal reads nothing.
-        QCOMPARE(QString::fromStdString(f.dlg->m_strPrefix), runs ? prefix : QString());
-        QCOMPARE(f.edit(IDC_PREFIX)->text(), prefix);
-        for (const std::string& name : runs ? f.names() : std::vector<std::string>())
-            QVERIFY(found.contains(QString::fromStdString(name)));
+        QTEST(w.texts(), "boxes");
+        QCOMPARE(w.files(), after);
+        QTEST(QString::fromStdString(w.progress.runs.size() > 1 ? w.progress.runs[1].detailAtStop
+                                                                : ""),
+              "stoppedAt");
+        QCOMPARE(w.edit(IDC_PREFIX)->text(), prefix);
+        // What was renamed, and only that, comes back with one undo.
+        QCOMPARE(w.dlg->UndoAction()->isEnabled(), after != before);
+        w.stopAt = 0;
+        w.dlg->UndoAction()->trigger();
+        QCOMPARE(w.files(), before);
+    }
+
+    void stoppedUndo_Should_LeaveTheRestToTheNextUndo_data() {
+        QTest::addColumn<int>("stopAt"); // the rename back during which 中止 is pressed
+        QTest::addColumn<Files>("after");
+        QTest::addColumn<QString>("secondPlan"); // what the second undo's confirmation lists
+        QTest::newRow("stopped during the first file back: three left")
+            << 1 << Files{{"t_1", "a"}, {"t_2", "b"}, {"t_3", "c"}, {"d", "d"}}
+            << "t_1 → a\nt_2 → b\nt_3 → c\n";
+        QTest::newRow("stopped during the third: one left")
+            << 3 << Files{{"t_1", "a"}, {"b", "b"}, {"c", "c"}, {"d", "d"}} << "t_1 → a\n";
+    }
+    void stoppedUndo_Should_LeaveTheRestToTheNextUndo() {
+        QFETCH(int, stopAt);
+        QFETCH(Files, after);
+        const Files original{{"a", "a"}, {"b", "b"}, {"c", "c"}, {"d", "d"}};
+        Window w(original);
+        w.select({0, 1, 2, 3});
+        w.run("t_", "1");
+        w.boxes.shown.clear();
+        w.calls = 0;
+        w.stopAt = stopAt;
+        w.dlg->UndoAction()->trigger();
+        QCOMPARE(w.files(), after);
+        QCOMPARE(w.texts().value(1), "元に戻す処理を中止しました。\n" + QString::number(stopAt) +
+                                         " 件のファイル名を元に戻しました。");
+
+        QVERIFY(w.dlg->UndoAction()->isEnabled());
+        w.boxes.shown.clear();
+        w.stopAt = 0;
+        w.dlg->UndoAction()->trigger();
+        QCOMPARE(w.files(), original);
+        QTEST(QString::fromStdString(w.boxes.shown.at(0).details), "secondPlan");
     }
 };
 
