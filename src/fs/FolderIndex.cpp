@@ -2,7 +2,6 @@
 
 #include "fs/SafeRename.h"
 
-#include <vector>
 
 namespace quorvel {
 
@@ -11,11 +10,15 @@ int FolderIndex::Read(int dirfd, const std::string& subfolder, RenameSystem& sys
     std::vector<std::string> names;
     if (const int err = sys.ReadFolder(dirfd, subfolder.c_str(), names); err != 0)
         return err;
-    m_names.reserve(names.size());
-    for (std::string& name : names)
-        m_names.insert(std::move(name));
-    m_read = true;
+    Assign(names);
     return 0;
+}
+
+void FolderIndex::Assign(const std::vector<std::string>& names) {
+    m_names.clear();
+    m_names.reserve(names.size());
+    m_names.insert(names.begin(), names.end());
+    m_read = true;
 }
 
 bool FolderIndex::Lists(const std::string& name) const {

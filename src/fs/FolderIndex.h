@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 namespace quorvel {
 
@@ -18,6 +19,8 @@ public:
     // Reads the folder `subfolder` of dirfd ("" for its own) afresh. Returns 0 or an errno value;
     // after a failure the index knows nothing and is read again when next asked.
     int Read(int dirfd, const std::string& subfolder, RenameSystem& sys);
+    // The folder's entries as read by someone else, just now.
+    void Assign(const std::vector<std::string>& names);
     bool IsRead() const { return m_read; }
     // Whether the source is listed under its own name and no other entry matches the target in
     // any letter case. Empty when an index read earlier cannot tell: the source is not listed, or

@@ -60,14 +60,17 @@ bool IsSameFile(const FileIdentity& recorded, const struct stat& st) {
 
 // Which names the folder held when the undo began. A name in a subfolder is not listed: the file's
 // status alone tells. The status is asked too, so that a name that left meanwhile is no longer
-// held; a name the undo itself gives back is never asked for again.
+// held; a name the undo itself gives back is never asked for again. The same reading starts the
+// index the undo's renames keep up to date.
 class FolderNames {
 public:
-    FolderNames(int dirfd, RenameSystem& sys) : m_dirfd(dirfd) {
+    FolderNames(int dirfd, RenameSystem& sys, FolderIndex& index) : m_dirfd(dirfd) {
         std::vector<std::string> names;
-        if (sys.ReadFolder(dirfd, "", names) == 0)
+        if (sys.ReadFolder(dirfd, "", names) == 0) {
+            index.Assign(names);
             m_names.emplace(std::make_move_iterator(names.begin()),
                             std::make_move_iterator(names.end()));
+        }
     }
 
     bool Holds(const std::string& name, const FileIdentity& identity) const {
@@ -273,8 +276,8 @@ int SyncRenamedFolders(int dirfd, const UndoJournal& journal, std::size_t rename
 UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys, WorkProgress* progress) {
     UndoResult result;
     const FolderHandle folder(journal.folder);
-    const FolderNames names(folder.fd(), sys);
     FolderIndex index;
+    const FolderNames names(folder.fd(), sys, index);
     // Rows past the one that failed were never tried.
     const std::size_t end = journal.done.value_or(journal.entries.size());
     std::size_t k = end;
