@@ -1,10 +1,10 @@
+#include "fs/FileSearch.h"
 #include "mainwnd/CaptureTimeLoader.h"
 #include "platform/listctrl/FileListView.h"
-#include "text/SystemErrorText.h"
-#include "fs/FileSearch.h"
 #include "support/FakeProgress.h"
 #include "support/MainWindowHarness.h"
 #include "support/Photos.h"
+#include "text/SystemErrorText.h"
 
 #include <QAction>
 #include <QMenu>
@@ -27,7 +27,17 @@ namespace {
 enum Mark : unsigned { none = 0, focused = LVIS_FOCUSED, selected = LVIS_SELECTED, both = 3 };
 using Marks = QList<Mark>;
 enum class Shows { Files, MissingFolder, SystemText, Unlisted };
-enum Caller { StartUp, Browse, BrowseCancel, FolderEdit, FolderSeparator, Pattern, Refresh, Batch, Undo };
+enum Caller {
+    StartUp,
+    Browse,
+    BrowseCancel,
+    FolderEdit,
+    FolderSeparator,
+    Pattern,
+    Refresh,
+    Batch,
+    Undo
+};
 enum class DragEnd { Drop, Escape, Outside };
 // A header click (column -1: none), then the rows by first letter and the flags name, date and
 // capture ascending next.
@@ -499,9 +509,8 @@ private slots:
         w.search.stopAt = 35;
         w.search.progress.runs.clear();
         w.edit(IDC_FILTER)->setText("*.jpg");
-        QCOMPARE(w.search.progress.runs,
-                 (std::vector<FakeProgressWindow::Shown>{
-                     {"ファイルを読み込んでいます…", 0, "34 件"}}));
+        QCOMPARE(w.search.progress.runs, (std::vector<FakeProgressWindow::Shown>{
+                                             {"ファイルを読み込んでいます…", 0, "34 件"}}));
         QCOMPARE(w.rows(), rows);
         QCOMPARE(w.dlg->m_bNameAscending, 1);
     }

@@ -17,13 +17,15 @@ private slots:
     void plans_data() {
         QTest::addColumn<QList<int>>("selected");
         QTest::addColumn<int>("gap"); // the drop line, or a button
-        QTest::addColumn<QList<int>>("order"); // new row i holds old row order[i]; empty: none moved
+        QTest::addColumn<QList<int>>(
+            "order"); // new row i holds old row order[i]; empty: none moved
         QTest::addColumn<int>("focusRow");
         QTest::newRow("drop of scattered rows above the first of them")
             << QList<int>{1, 3, 5} << 1 << QList<int>{0, 1, 3, 5, 2, 4} << -1;
         QTest::newRow("drop of scattered rows inside them")
             << QList<int>{0, 2, 5} << 4 << QList<int>{1, 3, 0, 2, 5, 4} << -1;
-        QTest::newRow("a block onto its own top line") << QList<int>{2, 3} << 2 << QList<int>{} << -1;
+        QTest::newRow("a block onto its own top line")
+            << QList<int>{2, 3} << 2 << QList<int>{} << -1;
         QTest::newRow("up: row 0 stays, the focus on the last row moved")
             << QList<int>{0, 2, 3} << int(Up) << QList<int>{0, 2, 3, 1, 4, 5} << 2;
         QTest::newRow("down: the focus on the first row moved")
@@ -50,11 +52,19 @@ private slots:
         QTest::addColumn<QByteArrayList>("sorted");
         using L = QByteArrayList;
         QTest::newRow("A and Z fold, the bytes around them do not")
-            << L{"{", "z", "Z", "`", "[", "a", "A", "@"} << L{"@", "[", "`", "a", "A", "z", "Z", "{"};
+            << L{"{", "z", "Z", "`", "[", "a", "A", "@"}
+            << L{"@", "[", "`", "a", "A", "z", "Z", "{"};
         // Long enough that a sort which is not stable would not keep them so.
         L ties, kept, b;
         for (int i = 0; i < 12; ++i)
-            ties << "b" << "a" << "A" << "B", kept << "a" << "A", b << "b" << "B";
+            ties << "b"
+                 << "a"
+                 << "A"
+                 << "B",
+                kept << "a"
+                     << "A",
+                b << "b"
+                  << "B";
         QTest::newRow("ties of a long list keep their order") << ties << kept + b;
     }
     void sortedKeys() {
