@@ -1,15 +1,21 @@
+#include "fs/FileSearch.h"
+#include "mainwnd/CaptureTimeLoader.h"
 #include "platform/listctrl/FileListView.h"
-#include "text/SystemErrorText.h"
+#include "support/FakeProgress.h"
 #include "support/MainWindowHarness.h"
+#include "support/Photos.h"
+#include "text/SystemErrorText.h"
 
 #include <QAction>
-#include <QHeaderView>
 #include <QMenu>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
+#include <unistd.h>
 
 using namespace quorvel;
 using namespace quorvel::test;
@@ -20,236 +26,213 @@ namespace {
 // A row's selection and focus mark.
 enum Mark : unsigned { none = 0, focused = LVIS_FOCUSED, selected = LVIS_SELECTED, both = 3 };
 using Marks = QList<Mark>;
-
-// What a listing leaves in the list.
-enum class Shows { Files, MissingFile, MissingFolder, SystemText, Unlisted };
-
-// The ways into a listing.
+enum class Shows { Files, MissingFolder, SystemText, Unlisted };
 enum Caller {
     StartUp,
     Browse,
     BrowseCancel,
     FolderEdit,
     FolderSeparator,
-    PatternEdit,
+    Pattern,
     Refresh,
-    EndOfBatch,
+    Batch,
     Undo
 };
-
-const QStringList kMissingFile{"指定されたファイルは", "               存在しません。"};
-const QStringList kMissingFolder{"指定されたフォルダは", "               存在しません。"};
-// The four test files in name order; their dates run _a, 10, B, 9 (the last after 2038).
-const QStringList kFour{"10.txt", "9.txt", "_a.txt", "B.txt"};
-
-struct HeaderClick {
+enum class DragEnd { Drop, Escape, Outside };
+// A header click (column -1: none), then the rows by first letter and the flags name, date and
+// capture ascending next.
+struct Step {
     int column;
-    QStringList rows; // afterwards
-    int nameAscending;
-    int dateAscending;
+    QString letters;
+    QList<int> flags;
 };
 
-// An empty file modified at the start of `year` in UTC.
-bool MakeFile(const QString& path, int year = 2020) {
+const QStringList kMissing{"指定されたフォルダは", "               存在しません。"};
+const QStringList kFour{"10.txt", "9.txt", "_a.txt", "B.txt"}; // modified _a, 10, B, 9
+const QStringList kSix{"a.txt", "b.txt", "c.txt", "d.txt", "e.txt", "f.txt"};
+constexpr int kCapture = 2, kMany = 12000;
+
+bool Touch(const QString& path, int year) {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) &&
+    return file.open(QIODevice::ReadWrite) &&
            file.setFileTime(QDate(year, 1, 1).startOfDay(QTimeZone::utc()),
                             QFileDevice::FileModificationTime);
 }
 
-Marks MarksOf(const CListCtrl& list) {
-    Marks marks;
-    for (int r = 0; r < list.GetItemCount(); ++r)
-        marks << Mark(list.GetItemState(r, LVIS_SELECTED | LVIS_FOCUSED));
-    return marks;
-}
-
-void SetMarks(CListCtrl& list, const Marks& marks) {
-    for (int r = 0; r < int(marks.size()); ++r)
-        list.SetItemState(r, marks[r], LVIS_SELECTED | LVIS_FOCUSED);
-}
-
-// Clicks a column header with the mouse, so the click reaches the window only through the
-// list's own notification.
-void ClickHeader(CNumberingDlg& dlg, int column) {
-    QHeaderView* header = dlg.m_listFiles.View()->horizontalHeader();
-    const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
-                        header->height() / 2);
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
-}
-
-// The one message box shown, or none when `text` is empty.
-void CheckBox(const MainWindowHarness& h, const std::string& text, unsigned style) {
-    QCOMPARE(h.boxes.shown.size(), std::size_t(text.empty() ? 0 : 1));
-    if (!text.empty()) {
-        QCOMPARE(h.boxes.shown[0].text, text);
-        QCOMPARE(h.boxes.shown[0].caption, std::string("Tessaly"));
-        QCOMPARE(h.boxes.shown[0].style, style);
-    }
-}
-
-// A window whose renames can pull the folder away once they are done.
+// The window's listings can be stopped at the `stopAt`-th entry, its renames can pull the folder
+// away once done.
 struct Window : MainWindowHarness, RenameSystem {
-    ~Window() { dlg.reset(); } // the window still uses this rename system while it closes
+    struct Search : SearchSystem {
+        FakeProgressWindow progress;
+        int calls = 0, stopAt = 0;
+        int Fstatat(int dirfd, const char* name, struct stat* st, int flags) override {
+            if (++calls == stopAt)
+                progress.PressStop();
+            return SearchSystem::Fstatat(dirfd, name, st, flags);
+        }
+    } search;
+    std::function<void()> afterRename;
+
+    ~Window() { dlg.reset(); } // the window uses the fakes while it closes
     RenameSystem& renameSystem() override { return *this; }
+    SearchSystem& searchSystem() override { return search; }
+    IProgressWindow& progressWindow() override { return search.progress; }
     int Renameat2NoReplace(int dirfd, const char* from, const char* to) override {
         const int result = RenameSystem::Renameat2NoReplace(dirfd, from, to);
         if (afterRename)
             afterRename();
         return result;
     }
-    std::function<void()> afterRename;
+    CListCtrl& list() const { return dlg->m_listFiles; }
+    Marks marks() const {
+        Marks marks;
+        for (int r = 0; r < list().GetItemCount(); ++r)
+            marks << Mark(list().GetItemState(r, both));
+        return marks;
+    }
+    void mark(const Marks& marks) const {
+        for (int r = 0; r < int(marks.size()); ++r)
+            list().SetItemState(r, marks[r], both);
+    }
+    void clickColumn(int column) const {
+        Message click{WM_NOTIFY, LVN_COLUMNCLICK, IDC_FILELIST, true};
+        click.subItem = column;
+        dlg->Dispatch(click);
+    }
+    QStringList reports() const { // the boxes other than the confirmations
+        QStringList texts;
+        for (const FakeMessageBox::Shown& box : boxes.shown)
+            if (box.caption != "確認")
+                texts << QString::fromStdString(box.text);
+        return texts;
+    }
+    QPoint centre(int row, int dy = 0) const {
+        return list().View()->visualRect(list().Model()->index(row, 0)).center() + QPoint(0, dy);
+    }
 };
 
 } // namespace
 
+Q_DECLARE_METATYPE(Step)
+
 class TestFileList : public QObject {
     Q_OBJECT
 
-    // "@" stands for the folder made for the tests.
-    QString at(QString text) const { return text.replace('@', m_dir.path()); }
-    // The main window listing `folder`, active (so its header takes clicks), with text typed.
-    void start(MainWindowHarness& h, const QString& folder) {
-        h.writeIni("[Data]\nFolder=" + at(folder).toStdString() + "\n");
-        h.start();
-        QVERIFY(h.show());
-        QTest::keyClicks(h.edit(IDC_PREFIX), "keep_");
-        // Nothing reads a start number as it is typed; a listing must not write the old one back.
-        h.edit(IDC_STARTNUMBER)->selectAll();
-        QTest::keyClicks(h.edit(IDC_STARTNUMBER), "0100");
-    }
-
     QTemporaryDir m_dir;
+    QString at(const QString& below) const { return m_dir.path() + below; }
+    // Shown and active, so that keys, shortcuts and clicks reach it.
+    void start(Window& w, const QString& folder, const std::string& config = "") {
+        w.writeIni("[Data]\nFolder=" + at(folder).toStdString() + "\n[Config]\n" + config);
+        w.start();
+        QVERIFY(w.show());
+    }
 
 private slots:
     void initTestCase() {
-        // Tokyo has kept UTC+9 all year since 1951, so every expected time is UTC + 9 h.
+        // Tokyo has kept UTC+9 all year since 1951.
         qputenv("TZ", "Asia/Tokyo");
         tzset();
-        for (const char* folder : {"/folders", "/folders/y.txt", "/four"})
-            QVERIFY(QDir().mkdir(at("@" + QString(folder))));
-        fs::create_directory_symlink("y.txt", at("@/folders/z.txt").toStdString());
-        fs::create_symlink("loop", at("@/loop").toStdString());
+        for (const char* d : {"/four", "/six", "/other", "/mixed", "/many", "/few"})
+            QVERIFY(QDir().mkdir(at(d)));
         int year = 1960;
-        for (const char* name : {"_a.txt", "10.txt", "B.txt", "9.txt"})
-            QVERIFY(MakeFile(at("@/four/") + name, std::exchange(year, year + 27)));
+        for (const char* name : {"_a", "10", "B", "9"})
+            QVERIFY(Touch(at("/four/%1.txt").arg(name), std::exchange(year, year + 27)));
+        for (const QString& name : kSix)
+            QVERIFY(Touch(at("/six/") + name, 2020));
+        QVERIFY(Touch(at("/other/x.txt"), 2020));
+        // Capture order b (none), c, a; modified order c, a, b.
+        const QString original = "Exif.Photo.DateTimeOriginal";
+        QVERIFY(WritePhoto(at("/mixed/a.jpg"), {{original, "2021:03:01 10:00:00"}}));
+        QVERIFY(WritePhoto(at("/mixed/b.jpg")));
+        QVERIFY(WritePhoto(at("/mixed/c.jpg"), {{original, "2021:03:01 09:00:00"}}));
+        for (const char* name : {"c", "a", "b"})
+            QVERIFY(Touch(at("/mixed/%1.jpg").arg(name), year++));
+        // Enough names of one photo that reading them takes long enough to be stopped.
+        QVERIFY(WritePhoto(at("/one.jpg"), {{original, "2020:01:01 01:00:00"}}));
+        QVERIFY(WritePhoto(at("/two.jpg"), {{original, "2020:01:01 02:00:00"}}));
+        for (int i = 0; i < kMany; ++i)
+            QVERIFY(link(qPrintable(at("/one.jpg")), qPrintable(at("/many/p%1.jpg").arg(i))) == 0);
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(link(qPrintable(at("/two.jpg")), qPrintable(at("/few/p%1.jpg").arg(i))) == 0);
     }
 
-    void Listing_Should_ShowFilesMissingRowsOrSystemText_data() {
-        QTest::addColumn<QString>("folder"); // below the test folder
-        QTest::addColumn<QString>("filter");
+    void listing_data() {
+        QTest::addColumn<QString>("folder");
         QTest::addColumn<int>("reportErrors");
-        QTest::addColumn<int>("clearPrefix");
         QTest::addColumn<Shows>("shows");
         QTest::addColumn<int>("error"); // of the system's text in a box
-        const auto row = [](const char* what, QString folder, QString filter, int reportErrors,
-                            int clearPrefix, Shows shows, int error = 0) {
-            QTest::newRow(what) << folder << filter << reportErrors << clearPrefix << shows
-                                << error;
-        };
         const QString tooLong = "/" + QString(256, 'x');
-        row("files, pattern in capitals, prefix cleared", "/four", "*.TXT", 1, 1, Shows::Files);
-        row("missing folder, quiet, prefix cleared", "/missing", "", 0, 1, Shows::MissingFolder);
-        row("missing folder, reporting: rows and prefix kept", "/missing", "", 1, 1,
-            Shows::SystemText, ENOENT);
-        row("bad path name, quiet", tooLong, "", 0, 1, Shows::MissingFolder);
-        row("bad path name, reporting", tooLong, "", 1, 1, Shows::SystemText, ENAMETOOLONG);
-        row("link loop, quiet: reported all the same", "/loop", "", 0, 1, Shows::SystemText, ELOOP);
-        row("only subfolders and a link to one", "/folders", "", 1, 1, Shows::MissingFile);
-        row("pattern matching nothing, reporting", "/four", "*.none", 1, 1, Shows::MissingFile);
+        QTest::newRow("files, pattern in capitals") << "/four" << 1 << Shows::Files << 0;
+        QTest::newRow("missing folder, quiet") << "/gone" << 0 << Shows::MissingFolder << 0;
+        QTest::newRow("missing folder, reporting: rows kept")
+            << "/gone" << 1 << Shows::SystemText << ENOENT;
+        QTest::newRow("bad path name, quiet") << tooLong << 0 << Shows::MissingFolder << 0;
     }
-    void Listing_Should_ShowFilesMissingRowsOrSystemText() {
+    void listing() {
         QFETCH(QString, folder);
-        QFETCH(QString, filter);
         QFETCH(int, reportErrors);
-        QFETCH(int, clearPrefix);
         QFETCH(Shows, shows);
         QFETCH(int, error);
-        // A state no listing makes, so any change shows: rows reversed, the first selected and
-        // focused, both directions flipped, a prefix, the list red, disabled and invalid.
-        MainWindowHarness h;
-        h.writeIni("[Data]\nFolder=" + at("@/four").toStdString() + "\n");
-        CNumberingDlg& dlg = h.start();
-        CListCtrl& list = dlg.m_listFiles;
-        list.ApplyOrder(std::vector<std::uint32_t>{3, 2, 1, 0});
-        list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
-        list.SetTextColor(Rgb(230, 0, 0));
-        list.EnableWindow(false);
+        // A state no listing makes, so that any change shows.
+        Window w;
+        start(w, "/four");
+        CNumberingDlg& dlg = *w.dlg;
+        w.list().ApplyOrder(std::vector<std::uint32_t>{3, 2, 1, 0});
+        w.mark({both});
+        w.list().SetTextColor(Rgb(1, 2, 3));
+        w.list().EnableWindow(false);
         dlg.m_bListValid = dlg.m_bDateAscending = 0;
         dlg.m_bNameAscending = 1;
         dlg.m_strPrefix = "trip_";
         dlg.UpdateData(false);
 
-        // As the browse button does: the member is set, the box not yet written.
-        dlg.m_strFolder = at("@" + folder).toStdString();
-        dlg.m_strFilter = filter.toStdString();
-        dlg.ListFolder(dlg.m_strFolder, reportErrors, clearPrefix);
+        dlg.m_strFolder = at(folder).toStdString();
+        dlg.m_strFilter = "*.TXT";
+        dlg.ListFolder(dlg.m_strFolder, reportErrors, 1);
 
-        CheckBox(h, error ? SystemErrorText(error) : "", MB_ICONEXCLAMATION);
         const bool files = shows == Shows::Files, kept = shows == Shows::SystemText;
+        QCOMPARE(w.reports(), error ? QStringList{QString::fromStdString(SystemErrorText(error))}
+                                    : QStringList());
         const QStringList rows = files  ? kFour
                                  : kept ? QStringList{"B.txt", "_a.txt", "9.txt", "10.txt"}
-                                 : shows == Shows::MissingFile ? kMissingFile
-                                                               : kMissingFolder;
-        QCOMPARE(h.rows(), rows);
-        if (files) // local time, seconds dropped
-            QCOMPARE(h.column(1),
-                     (std::vector<std::string>{"1987/01/01  09:00", "2041/01/01  09:00",
-                                               "1960/01/01  09:00", "2014/01/01  09:00"}));
-        else if (!kept)
-            QCOMPARE(h.column(1), (std::vector<std::string>{"", ""}));
-        const Marks marks = kept ? Marks{both, none, none, none} : Marks(rows.size(), none);
-        QCOMPARE(MarksOf(list), marks);
-        if (kept) // the box keeps the folder of the rows
-            QCOMPARE(h.edit(IDC_FOLDER)->text(), at("@/four"));
-        // Valid, black, enabled, name descending next, date ascending next; the missing rows
-        // invalid, red 230, disabled, the directions as they were.
-        const QList<uint> state{uint(dlg.m_bListValid), list.GetTextColor(),
-                                uint(list.IsWindowEnabled()), uint(dlg.m_bNameAscending),
+                                        : kMissing;
+        QCOMPARE(w.rows(), rows);
+        if (files) // local time, seconds dropped, after 2038 too
+            QCOMPARE(w.column(1)[1], std::string("2041/01/01  09:00"));
+        QCOMPARE(w.marks(), (kept ? Marks{both, none, none, none} : Marks(rows.size(), none)));
+        const QList<uint> state{uint(dlg.m_bListValid), w.list().GetTextColor(),
+                                uint(w.list().IsWindowEnabled()), uint(dlg.m_bNameAscending),
                                 uint(dlg.m_bDateAscending)};
-        QCOMPARE(state, (files ? QList<uint>{1, 0, 1, 0, 1} : QList<uint>{0, 230, 0, 1, 0}));
-        const bool cleared = clearPrefix && !kept;
-        QCOMPARE(h.edit(IDC_PREFIX)->text(), cleared ? QString() : QStringLiteral("trip_"));
+        QCOMPARE(state, (files  ? QList<uint>{1, 0, 1, 0, 1}
+                         : kept ? QList<uint>{0, Rgb(1, 2, 3), 0, 1, 0}
+                                : QList<uint>{0, 230, 0, 1, 0}));
+        QCOMPARE(w.edit(IDC_PREFIX)->text(), kept ? QStringLiteral("trip_") : QString());
     }
 
-    void Caller_Should_ListWithItsOwnFlags_data() {
-        QTest::addColumn<int>("caller"); // what the user does
-        QTest::addColumn<bool>("gone");  // the folder cannot be found when it is listed
+    void caller_data() {
+        QTest::addColumn<int>("caller");
+        QTest::addColumn<bool>("gone"); // the folder cannot be found when it is listed
         QTest::addColumn<Shows>("shows");
-        QTest::addColumn<QStringList>("rows"); // afterwards
-        QTest::addColumn<QString>("prefix");   // afterwards, "keep_" typed before
-        const QStringList photos{"notes.txt", "p1.jpg", "p2.jpg"};
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("prefix"); // "keep_" typed before
+        const QStringList photos{"notes.txt", "p1.jpg"}, renamed{"keep_0100.txt", "p1.jpg"};
         const auto row = [](const char* what, Caller caller, bool gone, Shows shows,
                             QStringList rows, QString prefix) {
             QTest::newRow(what) << int(caller) << gone << shows << rows << prefix;
         };
-        // Quiet callers show a folder that is not found as the missing rows; reporting ones show
-        // the system's text and keep the rows. Those that clear the prefix clear it on rows.
-        row("start-up lists 1, 1", StartUp, false, Shows::Files, photos, "");
-        row("start-up, a bad path name: reported", StartUp, true, Shows::SystemText, {}, "keep_");
-        row("browse lists 1, 1", Browse, false, Shows::Files, {"abc.txt"}, "");
-        row("browse to a folder gone: reported", Browse, true, Shows::SystemText, photos, "keep_");
-        row("browse cancelled: nothing listed", BrowseCancel, false, Shows::Unlisted, photos,
+        row("start-up clears the prefix", StartUp, false, Shows::Files, photos, "");
+        row("browse, folder gone: reported", Browse, true, Shows::SystemText, photos, "keep_");
+        row("browse cancelled", BrowseCancel, false, Shows::Unlisted, photos, "keep_");
+        row("folder typed clears the prefix", FolderEdit, false, Shows::Files, {"abc.txt"}, "");
+        row("trailing separator typed", FolderSeparator, false, Shows::Unlisted, photos, "keep_");
+        row("pattern typed, folder gone: quiet", Pattern, true, Shows::MissingFolder, kMissing,
             "keep_");
-        row("folder typed lists 0, 1", FolderEdit, false, Shows::Files, {"abc.txt"}, "");
-        row("folder typed, not found", FolderEdit, true, Shows::MissingFolder, kMissingFolder, "");
-        row("trailing separator typed: nothing listed", FolderSeparator, false, Shows::Unlisted,
-            photos, "keep_");
-        row("pattern typed lists 0, 0", PatternEdit, false, Shows::Files, {"p1.jpg", "p2.jpg"},
-            "keep_");
-        row("pattern typed, folder gone", PatternEdit, true, Shows::MissingFolder, kMissingFolder,
-            "keep_");
-        row("refresh lists 1, 0", Refresh, false, Shows::Files, photos, "keep_");
-        row("refresh, folder gone: reported", Refresh, true, Shows::SystemText, photos, "keep_");
-        row("end of a batch lists 1, 0", EndOfBatch, false, Shows::Files,
-            {"keep_0100.txt", "p1.jpg", "p2.jpg"}, "keep_");
-        row("end of a batch, folder gone: reported", EndOfBatch, true, Shows::SystemText, photos,
-            "keep_");
-        row("end of an undo lists 1, 0", Undo, false, Shows::Files, photos, "keep_");
-        row("end of an undo, folder gone: reported", Undo, true, Shows::SystemText,
-            {"keep_0100.txt", "p1.jpg", "p2.jpg"}, "keep_");
+        row("refresh keeps the prefix", Refresh, false, Shows::Files, photos, "keep_");
+        row("end of a batch keeps the prefix", Batch, false, Shows::Files, renamed, "keep_");
+        row("end of a batch, gone: reported", Batch, true, Shows::SystemText, photos, "keep_");
+        row("end of an undo, gone: reported", Undo, true, Shows::SystemText, renamed, "keep_");
     }
-    void Caller_Should_ListWithItsOwnFlags() {
+    void caller() {
         QFETCH(int, caller);
         QFETCH(bool, gone);
         QFETCH(Shows, shows);
@@ -257,242 +240,327 @@ private slots:
         QFETCH(QString, prefix);
         Window w;
         const std::string photos = w.workDir() + "/photos", abc = w.workDir() + "/abc";
-        fs::create_directory(photos);
-        fs::create_directory(abc);
-        for (const char* name : {"notes.txt", "p1.jpg", "p2.jpg"})
-            std::ofstream(photos + "/" + name);
+        fs::create_directories(photos);
+        fs::create_directories(abc);
+        std::ofstream(photos + "/notes.txt"), std::ofstream(photos + "/p1.jpg");
         std::ofstream(abc + "/abc.txt");
-        const std::string tooLong = w.workDir() + "/" + std::string(256, 'x');
         const auto pullAway = [&] { fs::rename(photos, photos + ".away"); };
-        w.writeIni("[Data]\nFolder=" + (caller == StartUp && gone ? tooLong : photos) +
-                   "\nStartNumber=0100\n");
-        w.start([&](CNumberingDlg& dlg) {
-            if (caller == StartUp)
-                dlg.m_strPrefix = "keep_";
-        });
+        w.writeIni("[Data]\nFolder=" + photos + "\nStartNumber=0100\n");
+        w.start([&](CNumberingDlg& dlg) { dlg.m_strPrefix = "keep_"; });
         QVERIFY(w.show());
-        if (caller != StartUp)
+        if (caller != StartUp) {
             QTest::keyClicks(w.edit(IDC_PREFIX), "keep_");
-        if (caller == Undo) {
-            w.dlg->m_listFiles.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-            w.click(IDC_START);
-        }
-        if (caller != StartUp) { // a mark that only a listing takes away
-            w.dlg->m_listFiles.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+            if (caller == Undo) {
+                w.mark({selected});
+                w.click(IDC_START);
+            }
+            w.mark({selected}); // a mark that only a listing takes away
             w.boxes.shown.clear();
         }
-
         switch (Caller(caller)) {
         case StartUp:
             break;
         case Browse:
-            w.chooser.answers.push_back(gone ? w.workDir() + "/gone" : abc);
+            w.chooser.answers.push_back(w.workDir() + "/gone");
             [[fallthrough]];
         case BrowseCancel:
             w.click(IDC_BROWSE);
-            QCOMPARE(w.chooser.titles, std::vector<std::string>{
-                                           "ファイル名を変更するファイルのあるフォルダを選択："});
             break;
         case FolderEdit:
-            w.edit(IDC_FOLDER)->setText(QString::fromStdString(gone ? photos + "x" : abc));
+            w.edit(IDC_FOLDER)->setText(QString::fromStdString(abc));
             break;
         case FolderSeparator:
             w.edit(IDC_FOLDER)->setFocus();
             w.edit(IDC_FOLDER)->end(false);
             QTest::keyClicks(w.edit(IDC_FOLDER), "/");
             break;
-        case PatternEdit:
-            if (gone)
-                pullAway();
+        case Pattern:
+            pullAway();
             w.edit(IDC_FILTER)->setText("*.jpg");
             break;
         case Refresh:
-            if (gone)
-                pullAway();
             w.click(IDC_REFRESH);
             break;
-        case EndOfBatch:
+        case Batch:
         case Undo:
             if (gone)
                 w.afterRename = pullAway;
-            if (caller == EndOfBatch)
+            if (caller == Batch)
                 w.click(IDC_START);
             else
                 w.dlg->UndoAction()->trigger();
             break;
         }
-
         QCOMPARE(w.rows(), rows);
         QCOMPARE(w.edit(IDC_PREFIX)->text(), prefix);
-        const bool listed = shows != Shows::SystemText && shows != Shows::Unlisted;
-        QCOMPARE(w.dlg->m_listFiles.GetNextItem(-1, LVNI_SELECTED),
-                 listed || rows.isEmpty() ? -1 : 0);
-        QStringList reports; // the boxes other than the confirmations
-        for (const FakeMessageBox::Shown& box : w.boxes.shown)
-            if (box.caption != "確認")
-                reports << QString::fromStdString(box.text);
-        const int error = caller == StartUp ? ENAMETOOLONG : ENOENT;
-        QCOMPARE(reports, shows == Shows::SystemText
-                              ? QStringList{QString::fromStdString(SystemErrorText(error))}
-                              : QStringList());
+        const bool listed = shows == Shows::Files || shows == Shows::MissingFolder;
+        QCOMPARE(w.list().GetNextItem(-1, LVNI_SELECTED), listed ? -1 : 0);
+        QCOMPARE(w.reports(), shows == Shows::SystemText
+                                  ? QStringList{QString::fromStdString(SystemErrorText(ENOENT))}
+                                  : QStringList());
     }
 
-    void HeaderClicks_Should_SortFlipDirections_And_CarryMarks_data() {
-        QTest::addColumn<QString>("folder"); // "" lists nothing
-        QTest::addColumn<QList<HeaderClick>>("clicks");
-        const QStringList byDate{"_a.txt", "10.txt", "B.txt", "9.txt"};
-        const QStringList byDateDown{"9.txt", "B.txt", "10.txt", "_a.txt"};
-        const QStringList byNameDown{"B.txt", "_a.txt", "9.txt", "10.txt"};
-        const auto row = [](const char* what, QString folder, QList<HeaderClick> clicks) {
-            QTest::newRow(what) << folder << clicks;
-        };
-        row("name twice", "@/four", {{0, byNameDown, 1, 1}, {0, kFour, 0, 1}});
-        row("date twice: oldest first, then newest", "@/four",
-            {{1, byDate, 1, 0}, {1, byDateDown, 1, 1}});
-        row("date, name, date: a new column ascends", "@/four",
-            {{1, byDate, 1, 0}, {0, kFour, 0, 1}, {1, byDate, 1, 0}});
-        row("empty list: the flags change all the same", "",
-            {{0, {}, 1, 1}, {1, {}, 1, 0}, {1, {}, 1, 1}});
-        row("missing rows: no clicks reach the window", "@/gone",
-            {{0, kMissingFolder, 0, 1}, {1, kMissingFolder, 0, 1}});
+    void headerClicks_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QList<Step>>("steps");
+        // Every row of /four but 10.txt is selected, 10.txt focused: the marks travel with rows.
+        QTest::newRow("date, name, date: the other columns ascend next")
+            << "/four"
+            << QList<Step>{{1, "_1B9", {1, 0, 1}}, {0, "19_B", {0, 1, 1}}, {1, "_1B9", {1, 0, 1}}};
+        QTest::newRow("capture: no time first, then oldest; newest; a direction of its own")
+            << "/mixed"
+            << QList<Step>{{2, "bca", {1, 1, 0}}, {2, "acb", {1, 1, 1}}, {1, "cab", {1, 0, 1}}};
     }
-    void HeaderClicks_Should_SortFlipDirections_And_CarryMarks() {
+    void headerClicks() {
         QFETCH(QString, folder);
-        QFETCH(QList<HeaderClick>, clicks);
-        MainWindowHarness h;
-        start(h, folder.endsWith("gone") ? "@/four" : folder);
-        if (folder.endsWith("gone"))
-            h.edit(IDC_FOLDER)->setText(at(folder));
-        // All but 10.txt selected, the focus mark on 10.txt: each travels with its row.
-        CListCtrl& list = h.dlg->m_listFiles;
-        const bool four = folder == "@/four";
+        QFETCH(QList<Step>, steps);
+        Window w;
+        start(w, folder, "ShowCaptureTime=1\n");
+        const bool four = folder == "/four";
         if (four)
-            SetMarks(list, {focused, selected, selected, selected});
-        for (const HeaderClick& click : clicks) {
-            ClickHeader(*h.dlg, click.column);
-            QCOMPARE(h.rows(), click.rows);
-            QCOMPARE(h.dlg->m_bNameAscending, click.nameAscending);
-            QCOMPARE(h.dlg->m_bDateAscending, click.dateAscending);
-            if (four)
-                for (int r = 0; r < 4; ++r)
-                    QCOMPARE(Mark(list.GetItemState(r, 3)),
-                             click.rows[r] == "10.txt" ? focused : selected);
+            w.mark({focused, selected, selected, selected});
+        for (const Step& step : steps) {
+            w.clickColumn(step.column);
+            QString letters;
+            for (const QString& row : w.rows())
+                letters += row[0];
+            QCOMPARE(letters, step.letters);
+            QCOMPARE((QList<int>{w.dlg->m_bNameAscending, w.dlg->m_bDateAscending,
+                                 w.dlg->m_bCaptureAscending}),
+                     step.flags);
+            for (int r = 0; four && r < 4; ++r)
+                QCOMPARE(w.marks()[r], step.letters[r] == '1' ? focused : selected);
         }
     }
 
-    void Selection_Should_SetRowsOrRefuse_data() {
+    void selection_data() {
         QTest::addColumn<int>("control");  // a button, or the list for a click on it
-        QTest::addColumn<bool>("missing"); // the missing rows shown instead of the four files
+        QTest::addColumn<bool>("missing"); // the missing rows shown instead of /four
         QTest::addColumn<Marks>("before");
-        QTest::addColumn<QStringList>("rows"); // afterwards
+        QTest::addColumn<QStringList>("rows");
         QTest::addColumn<Marks>("after");
-        QTest::addColumn<QString>("refusal"); // the box's text, nothing changing
-        const auto row = [](const char* what, int control, bool missing, Marks before,
-                            QStringList rows, Marks after, QString refusal = {}) {
-            QTest::newRow(what) << control << missing << before << rows << after << refusal;
-        };
-        const QString noSelection =
-            "ファイルが選択されていません。\nファイルを選択してから操作を行って下さい。";
-        row("select all keeps the focus mark", IDC_SELECTALL, false,
-            {none, selected, focused, none}, kFour, {selected, selected, both, selected});
-        row("select all refused over the missing rows", IDC_SELECTALL, true, {focused, none},
-            kMissingFolder, {focused, none},
-            "ファイルもしくはフォルダが存在しない場合は\n選択できません。");
-        row("clear all removes the focus mark too", IDC_DESELECTALL, false,
-            {selected, both, none, selected}, kFour, {none, none, none, none});
-        row("up without a selection", IDC_UP, false, {none, none, focused, none}, kFour,
-            {none, none, focused, none}, noSelection);
-        row("down over the missing rows", IDC_DOWN, true, {none, none}, kMissingFolder,
-            {none, none}, noSelection);
-        row("rows 0 and 2 up: row 0 stays, row 2 rises above row 1", IDC_UP, false,
-            {selected, none, selected, none}, {"10.txt", "_a.txt", "9.txt", "B.txt"},
-            {selected, both, none, none});
-        row("rows 1 and 2 down: row 3 rises above them", IDC_DOWN, false,
-            {none, selected, selected, none}, {"10.txt", "B.txt", "9.txt", "_a.txt"},
-            {none, none, both, selected});
-        row("nothing can move: the focus mark stays", IDC_DOWN, false,
-            {none, focused, selected, selected}, kFour, {none, focused, selected, selected});
-        row("a click on the missing rows leaves none marked", IDC_FILELIST, true, {both, selected},
-            kMissingFolder, {none, none});
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("select all refused over the missing rows")
+            << IDC_SELECTALL << true << Marks{focused, none} << kMissing << Marks{focused, none}
+            << true;
+        QTest::newRow("select all keeps the focus mark")
+            << IDC_SELECTALL << false << Marks{none, none, focused, none} << kFour
+            << Marks{selected, selected, both, selected} << false;
+        QTest::newRow("rows 0 and 2 up: row 0 stays, row 2 rises")
+            << IDC_UP << false << Marks{selected, none, selected, none}
+            << QStringList{"10.txt", "_a.txt", "9.txt", "B.txt"}
+            << Marks{selected, both, none, none} << false;
+        QTest::newRow("rows 1 and 2 down: row 3 rises above them")
+            << IDC_DOWN << false << Marks{none, selected, selected, none}
+            << QStringList{"10.txt", "B.txt", "9.txt", "_a.txt"}
+            << Marks{none, none, both, selected} << false;
+        QTest::newRow("a click on the missing rows leaves none marked")
+            << IDC_FILELIST << true << Marks{both, selected} << kMissing << Marks{none, none}
+            << false;
     }
-    void Selection_Should_SetRowsOrRefuse() {
+    void selection() {
         QFETCH(int, control);
         QFETCH(bool, missing);
         QFETCH(Marks, before);
         QFETCH(QStringList, rows);
         QFETCH(Marks, after);
-        QFETCH(QString, refusal);
-        MainWindowHarness h;
-        start(h, "@/four");
-        CNumberingDlg& dlg = *h.dlg;
+        QFETCH(bool, refused);
+        Window w;
+        start(w, "/four");
         if (missing)
-            h.edit(IDC_FOLDER)->setText(at("@/gone"));
-        dlg.GetDlgItem(control)->setFocus();
-        SetMarks(dlg.m_listFiles, before);
-        QCOMPARE(MarksOf(dlg.m_listFiles), before);
-
+            w.edit(IDC_FOLDER)->setText(at("/gone"));
+        w.mark(before);
         if (control == IDC_FILELIST) // the list's click notification, after its own handling
-            emit qobject_cast<FileListView*>(dlg.GetDlgItem(control))->clickedInList();
+            emit w.list().View()->clickedInList();
         else
-            h.click(control);
-
-        QCOMPARE(h.rows(), rows);
-        QCOMPARE(MarksOf(dlg.m_listFiles), after);
-        CheckBox(h, refusal.toStdString(), MB_OK | MB_ICONEXCLAMATION);
-        // Done, the focus goes to the list; refused, it stays. The disabled list cannot take it.
-        const bool toList = refusal.isEmpty() && !missing;
-        if (control != IDC_FILELIST)
-            QCOMPARE(QApplication::focusWidget(), dlg.GetDlgItem(toList ? IDC_FILELIST : control));
+            w.click(control);
+        QCOMPARE(w.rows(), rows);
+        QCOMPARE(w.marks(), after);
+        QCOMPARE(w.boxes.shown.size(), std::size_t(refused));
     }
 
-    void RightClick_Should_MarkTheRow_ThenOpenTheMenu_data() {
+    void rightClick_data() {
         QTest::addColumn<Marks>("before");
-        QTest::addColumn<int>("row"); // clicked; -1 below the last row
-        QTest::addColumn<Qt::KeyboardModifiers>("keys");
-        QTest::addColumn<Marks>("after"); // when the menu opens
+        QTest::addColumn<Marks>("after"); // when the menu opens on row 2
         QTest::newRow("a row not selected: selected alone, focused")
-            << Marks{selected, none, none, focused} << 2 << Qt::KeyboardModifiers()
-            << Marks{none, none, both, none};
+            << Marks{selected, none, none, focused} << Marks{none, none, both, none};
         QTest::newRow("a selected row: the selection stays, the focus mark moves")
-            << Marks{selected, none, selected, focused} << 2 << Qt::KeyboardModifiers()
-            << Marks{selected, none, both, none};
-        QTest::newRow("Ctrl held: only the focus mark moves")
-            << Marks{selected, none, none, none} << 1 << Qt::KeyboardModifiers(Qt::ControlModifier)
-            << Marks{selected, focused, none, none};
-        QTest::newRow("below the last row: nothing stays selected")
-            << Marks{selected, both, none, none} << -1 << Qt::KeyboardModifiers()
-            << Marks{none, focused, none, none};
+            << Marks{selected, none, selected, focused} << Marks{selected, none, both, none};
     }
-    void RightClick_Should_MarkTheRow_ThenOpenTheMenu() {
+    void rightClick() {
         QFETCH(Marks, before);
-        QFETCH(int, row);
-        QFETCH(Qt::KeyboardModifiers, keys);
         QFETCH(Marks, after);
-        MainWindowHarness h;
-        start(h, "@/four");
-        CListCtrl& list = h.dlg->m_listFiles;
-        SetMarks(list, before);
-        FileListView* view = list.View();
-        const QPoint spot(20, row < 0 ? view->viewport()->height() - 2
-                                      : view->rowViewportPosition(row) + 2);
+        Window w;
+        start(w, "/four");
+        w.mark(before);
+        QWidget* viewport = w.list().View()->viewport();
+        const QPoint spot = w.centre(2);
         Marks whenOpen;
-        QWidget* focusWhenOpen = nullptr;
-        QTimer::singleShot(0, h.dlg.get(), [&] { // in the menu's own loop
-            if (QMenu* menu = h.dlg->SystemMenu(); menu->isVisible()) {
-                whenOpen = MarksOf(list);
-                focusWhenOpen = h.dlg->focusWidget();
+        QTimer::singleShot(0, w.dlg.get(), [&] { // in the menu's own loop
+            if (QMenu* menu = w.dlg->SystemMenu(); menu->isVisible()) {
+                whenOpen = w.marks();
                 menu->close();
             }
         });
         // As the window system delivers it: the press, then the request for a menu.
-        QTest::mousePress(view->viewport(), Qt::RightButton, keys, spot);
-        QContextMenuEvent request(QContextMenuEvent::Mouse, spot,
-                                  view->viewport()->mapToGlobal(spot), keys);
-        QCoreApplication::sendEvent(view->viewport(), &request);
-        QTest::mouseRelease(view->viewport(), Qt::RightButton, keys, spot);
+        QTest::mousePress(viewport, Qt::RightButton, {}, spot);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, spot, viewport->mapToGlobal(spot));
+        QCoreApplication::sendEvent(viewport, &request);
+        QTest::mouseRelease(viewport, Qt::RightButton, {}, spot);
         QCOMPARE(whenOpen, after);
-        QCOMPARE(MarksOf(list), after);
-        QCOMPARE(focusWhenOpen, view);
+    }
+
+    void drag_data() {
+        QTest::addColumn<DragEnd>("end");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("let go on the lower half of row 3: below it")
+            << DragEnd::Drop << QStringList{"a.txt", "c.txt", "d.txt", "b.txt", "e.txt", "f.txt"};
+        QTest::newRow("Esc during the drag") << DragEnd::Escape << kSix;
+        QTest::newRow("let go outside the list") << DragEnd::Outside << kSix;
+    }
+    void drag() {
+        QFETCH(DragEnd, end);
+        QFETCH(QStringList, rows);
+        Window w;
+        start(w, "/six");
+        QWidget* viewport = w.list().View()->viewport();
+        const QPoint from = w.centre(1);
+        QPoint to = w.centre(3, w.list().View()->rowHeight(0) / 4);
+        if (end == DragEnd::Outside)
+            to.rx() = viewport->width() + 40;
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 4; ++step)
+            QTest::mouseMove(viewport, from + (to - from) * step / 4);
+        if (end == DragEnd::Escape)
+            QTest::keyClick(w.list().View(), Qt::Key_Escape);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+        QCOMPARE(w.rows(), rows);
+    }
+
+    void drag_Should_Scroll_NearTheBottomEdge() {
+        Window w;
+        start(w, "/many");
+        QWidget* viewport = w.list().View()->viewport();
+        const QPoint from = w.centre(0), edge(from.x(), viewport->height() - 2);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QTest::mouseMove(viewport, from + QPoint(0, 20));
+        QTest::mouseMove(viewport, edge);
+        QTRY_VERIFY(w.list().View()->verticalScrollBar()->value() >= 20);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, edge);
+    }
+
+    void keys_Should_MoveRows_But_NoDropOverTheMissingRows() {
+        Window w;
+        start(w, "/six");
+        w.mark({none, none, selected, none, selected});
+        w.list().SetFocus();
+        QTest::keyClick(w.list().View(), Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(w.rows(), (QStringList{"a.txt", "c.txt", "b.txt", "e.txt", "d.txt", "f.txt"}));
+        w.edit(IDC_FILTER)->setText("*.none");
+        w.mark({none, selected});
+        emit w.list().View()->rowsDropped(0);
+        QCOMPARE(w.rows().first(), QStringLiteral("指定されたファイルは"));
+    }
+
+    void fileDrop_data() {
+        QTest::addColumn<int>("actions");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("a file, offered as a link too: its folder listed")
+            << int(Qt::LinkAction | Qt::CopyAction | Qt::MoveAction) << true;
+        QTest::newRow("offered only as a move: never taken") << int(Qt::MoveAction) << false;
+    }
+    void fileDrop() {
+        QFETCH(int, actions);
+        QFETCH(bool, taken);
+        Window w;
+        start(w, "/six");
+        QMimeData data;
+        data.setData("text/uri-list", QFile::encodeName("file://" + at("/other/x.txt\r\n")));
+        const QPoint middle = w.dlg->rect().center();
+        QDragEnterEvent enter(middle, Qt::DropActions(actions), &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w.dlg.get(), &enter);
+        QDropEvent drop(QPointF(middle), Qt::DropActions(actions), &data, Qt::LeftButton, {});
+        if (enter.isAccepted())
+            QCoreApplication::sendEvent(w.dlg.get(), &drop);
+        QCOMPARE(enter.isAccepted() && drop.isAccepted(), taken);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.edit(IDC_FOLDER)->text(), at(taken ? "/other" : "/six"));
+        QCOMPARE(w.rows().first(), QString(taken ? "x.txt" : "a.txt"));
+    }
+
+    void menuChoices_Should_BeSaved_OnlyOnceTouched() {
+        Window w;
+        start(w, "/six");
+        QVERIFY(w.dlg->CaptureTimeAction() && !w.dlg->CaptureTimeAction()->isChecked());
+        QVERIFY(w.list().View()->isColumnHidden(kCapture));
+        w.dlg->ThumbnailAction()->trigger();
+        w.dlg->DestroyWindow();
+        const QString ini = QString::fromStdString(w.readIni());
+        QVERIFY2(ini.contains("ShowThumbnails=0\n") && !ini.contains("ShowCaptureTime"),
+                 qPrintable(ini));
+    }
+
+    void stoppedListing_Should_LeaveTheListAsItWas() {
+        Window w;
+        start(w, "/many");
+        w.clickColumn(0);
+        const QStringList rows = w.rows();
+        w.search.calls = 0;
+        w.search.stopAt = 35;
+        w.search.progress.runs.clear();
+        w.edit(IDC_FILTER)->setText("*.jpg");
+        QCOMPARE(w.search.progress.runs, (std::vector<FakeProgressWindow::Shown>{
+                                             {"ファイルを読み込んでいます…", 0, "34 件"}}));
+        QCOMPARE(w.rows(), rows);
+        QCOMPARE(w.dlg->m_bNameAscending, 1);
+    }
+
+    void listing_Should_ShowEqualNamesInReverseFolderOrder() {
+        Window w;
+        const std::string folder = w.workDir() + "/ties";
+        fs::create_directory(folder);
+        for (const char* name : {"TIE.jpg", "tie.jpg", "Tie.jpg", "tIe.jpg", "tiE.jpg"})
+            std::ofstream(folder + "/" + name);
+        QStringList ties; // as if each entry had been put at the top of the list
+        for (const auto& entry : fs::directory_iterator(folder))
+            ties.prepend(QString::fromStdString(entry.path().filename()));
+        w.writeIni("[Data]\nFolder=" + folder + "\n");
+        w.start();
+        QCOMPARE(w.rows(), ties);
+    }
+
+    void captureSort_Should_WaitForTheReading() {
+        Window w;
+        start(w, "/many", "ShowCaptureTime=1\n");
+        QVERIFY(w.dlg->CaptureTimes()->isReading());
+        w.clickColumn(kCapture);
+        QVERIFY(!w.dlg->CaptureTimes()->isReading());
+        QCOMPARE(w.column(kCapture).back(), std::string("2020/01/01  01:00:00"));
+    }
+
+    void reading_Should_Stop_data() {
+        QTest::addColumn<bool>("byListing"); // else by hiding the column
+        QTest::newRow("a new listing") << true;
+        QTest::newRow("hiding the column") << false;
+    }
+    void reading_Should_Stop() {
+        QFETCH(bool, byListing);
+        Window w;
+        start(w, "/many", "ShowCaptureTime=1\n");
+        CNumberingDlg& dlg = *w.dlg;
+        const std::uint64_t firstListing = w.list().Model()->listing();
+        if (byListing)
+            w.edit(IDC_FOLDER)->setText(at("/few"));
+        else
+            dlg.CaptureTimeAction()->trigger();
+        QCOMPARE(dlg.CaptureTimes()->isReading(), byListing);
+        if (!byListing)
+            return;
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.CaptureTimes()->isReading(), 60000);
+        // A time read for the first listing, arriving late, is not taken for a new row's.
+        const FileListModel::CaptureResult late{0, 0};
+        w.list().Model()->setCaptureKeys(firstListing, {&late, 1});
+        QCOMPARE(w.column(kCapture).front(), std::string("2020/01/01  02:00:00"));
     }
 };
 
