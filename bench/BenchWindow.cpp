@@ -1,7 +1,7 @@
 #include "BenchWindow.h"
 
-#include "platform/listctrl/FileListView.h"
 #include "fs/SafeRename.h"
+#include "platform/listctrl/FileListView.h"
 #include "res/resource.h"
 
 #include <QCoreApplication>

@@ -35,8 +35,8 @@ class CardImage {
 public:
     CardImage() {
         const std::string command = "bash -c " + Quoted(". " + kImageScript +
-                                                         " && fs_mount exfat >&2 && echo "
-                                                         "\"$FS_DIR|$FS_MOUNT|$FS_LOOP\"");
+                                                        " && fs_mount exfat >&2 && echo "
+                                                        "\"$FS_DIR|$FS_MOUNT|$FS_LOOP\"");
         FILE* out = popen(command.c_str(), "r");
         if (out == nullptr)
             return;
@@ -60,9 +60,8 @@ public:
         if (m_mount.empty())
             return;
         const std::string command =
-            "bash -c " + Quoted(". " + kImageScript + " && FS_DIR=" + Quoted(m_dir) +
-                                " FS_MOUNT=" + Quoted(m_mount) + " FS_LOOP=" + Quoted(m_loop) +
-                                " && fs_unmount");
+            "bash -c " + Quoted(". " + kImageScript + " && FS_DIR=" + Quoted(m_dir) + " FS_MOUNT=" +
+                                Quoted(m_mount) + " FS_LOOP=" + Quoted(m_loop) + " && fs_unmount");
         if (std::system(command.c_str()) != 0)
             std::fprintf(stderr, "# could not unmount %s\n", m_mount.c_str());
     }

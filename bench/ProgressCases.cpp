@@ -5,8 +5,8 @@
 #include "Measure.h"
 
 #include "fs/FileSearch.h"
-#include "platform/ProgressWindow.h"
 #include "fs/SafeRename.h"
+#include "platform/ProgressWindow.h"
 #include "res/resource.h"
 
 #include <QCoreApplication>

@@ -7,8 +7,8 @@
 
 #include "BenchData.h"
 #include "BenchWindow.h"
-#include "CardCases.h"
 #include "CaptureCases.h"
+#include "CardCases.h"
 #include "Cases.h"
 #include "Measure.h"
 #include "ProgressCases.h"
@@ -214,15 +214,15 @@ int main(int argc, char* argv[]) {
                  std::printf("%s: skipped, %s\n", name, skipped.c_str());
                  return;
              }
-             r.measured(name,
-                        Figure("case=%.0fms floor=%.0fms (wall clock, exFAT)", t.caseOnlyMs,
-                               t.newNamesMs),
-                        t.caseOnlyMs / t.newNamesMs, kCardMark);
+             r.measured(
+                 name,
+                 Figure("case=%.0fms floor=%.0fms (wall clock, exFAT)", t.caseOnlyMs, t.newNamesMs),
+                 t.caseOnlyMs / t.newNamesMs, kCardMark);
              for (const std::size_t files : kCardNoteFiles)
                  if (CardRenameCase(files, t, skipped))
-                     std::fprintf(stderr, "# %s at %zu files: case=%.0fms floor=%.0fms ratio=%.2f\n",
-                                  name, files, t.caseOnlyMs, t.newNamesMs,
-                                  t.caseOnlyMs / t.newNamesMs);
+                     std::fprintf(stderr,
+                                  "# %s at %zu files: case=%.0fms floor=%.0fms ratio=%.2f\n", name,
+                                  files, t.caseOnlyMs, t.newNamesMs, t.caseOnlyMs / t.newNamesMs);
          }},
     };
     const std::vector<std::string> wanted(argv + 1, argv + argc);

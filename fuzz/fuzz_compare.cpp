@@ -9,9 +9,11 @@
 
 namespace {
 
-template <typename Compare>
-void CheckOrder(const std::string (&n)[3], Compare cmp) {
-    const auto sign = [&](int a, int b) { const int v = cmp(n[a], n[b]); return (v > 0) - (v < 0); };
+template <typename Compare> void CheckOrder(const std::string (&n)[3], Compare cmp) {
+    const auto sign = [&](int a, int b) {
+        const int v = cmp(n[a], n[b]);
+        return (v > 0) - (v < 0);
+    };
     if (sign(0, 1) != -sign(1, 0) || sign(0, 0) != 0 ||
         (sign(0, 1) <= 0 && sign(1, 2) <= 0 && sign(0, 2) > 0) ||
         (sign(0, 1) == 0 && sign(1, 2) == 0 && sign(0, 2) != 0))

@@ -1,7 +1,7 @@
 // The name builder never crashes, and every new name is prefix + number + extension, the number
 // being start + k (wrapping at 32 bits) padded to the start text's width.
-#include "text/ShiftJisWidth.h"
 #include "rename/NameBuilder.h"
+#include "text/ShiftJisWidth.h"
 
 #include <cstdint>
 #include <cstdio>

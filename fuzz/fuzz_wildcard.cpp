@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0 || size > 64)
         return 0;
     const std::size_t split = data[0] % size;
-    const std::string pattern = Text(data + 1, split), name = Text(data + 1 + split, size - 1 - split);
+    const std::string pattern = Text(data + 1, split),
+                      name = Text(data + 1 + split, size - 1 - split);
     (void)quorvel::WildcardPattern(pattern).Matches(name);
     if (!name.empty() && name.find_first_of("*?") == std::string::npos && !name.ends_with('.') &&
         !name.ends_with(' ') && !quorvel::WildcardPattern(name).Matches(name))

@@ -2,13 +2,13 @@
 
 #include "app/TerminationClose.h"
 #include "app/TerminationSignals.h"
+#include "fs/SafeRename.h"
+#include "fs/WorkingDirectory.h"
 #include "mainwnd/NumberingDlg.h"
 #include "platform/FolderChooser.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgressWindow.h"
-#include "fs/SafeRename.h"
 #include "text/SystemErrorText.h"
-#include "fs/WorkingDirectory.h"
 
 #include <new>
 

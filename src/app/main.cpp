@@ -1,5 +1,5 @@
-#include "app/NumberingApp.h"
 #include "app/HeapTrim.h"
+#include "app/NumberingApp.h"
 #include "platform/MessageBox.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "fs/FileSearch.h"
 
-#include "text/FileTimeText.h"
 #include "fs/Wildcard.h"
 #include "platform/WorkProgress.h"
+#include "text/FileTimeText.h"
 
 #include <algorithm>
 #include <atomic>

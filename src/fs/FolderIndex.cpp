@@ -2,7 +2,6 @@
 
 #include "fs/SafeRename.h"
 
-
 namespace quorvel {
 
 int FolderIndex::Read(int dirfd, const std::string& subfolder, RenameSystem& sys) {
@@ -30,8 +29,7 @@ bool FolderIndex::Lists(const std::string& name) const {
 }
 
 std::optional<bool> FolderIndex::OnlySourceMatches(const std::string& source,
-                                                   const std::string& target,
-                                                   bool justRead) const {
+                                                   const std::string& target, bool justRead) const {
     const auto [first, last] = m_names.equal_range(target);
     for (auto it = first; it != last; ++it)
         if (*it != source)

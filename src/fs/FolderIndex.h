@@ -41,7 +41,6 @@ public:
     bool lacksHardLinks = false;
     bool ignoresCase = false;
 
-
 private:
     std::unordered_multiset<std::string, AsciiCaseInsensitiveHash, AsciiCaseInsensitiveEqual>
         m_names;

@@ -66,8 +66,8 @@ bool MayBeOneFile(const struct stat& a, const struct stat& b) {
 // give each spelling its own. A file that the file system matches by rules of its own (letter case
 // beyond ASCII, FAT short names) passes here, but never the rename through a temporary name: with
 // the source moved away that file still holds the new name, and the second step refuses.
-bool OnlySourceMatches(int dirfd, const std::string& from, const std::string& to,
-                       RenameSystem& sys, FolderIndex* index) {
+bool OnlySourceMatches(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
+                       FolderIndex* index) {
     const std::string folder = DirectoryOf(from);
     if (DirectoryOf(to) != folder)
         return false;

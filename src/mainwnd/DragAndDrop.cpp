@@ -1,8 +1,8 @@
 #include "mainwnd/NumberingDlg.h"
 
 #include "platform/listctrl/FileListView.h"
-#include "text/FileUri.h"
 #include "res/resource.h"
+#include "text/FileUri.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>

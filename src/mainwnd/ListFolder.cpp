@@ -1,12 +1,12 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "order/SortKey.h"
 #include "fs/FileSearch.h"
+#include "order/SortKey.h"
 #include "platform/MessageBox.h"
-#include "platform/listctrl/Permute.h"
-#include "text/SystemErrorText.h"
 #include "platform/WaitCursor.h"
 #include "platform/WorkProgress.h"
+#include "platform/listctrl/Permute.h"
+#include "text/SystemErrorText.h"
 
 #include <algorithm>
 

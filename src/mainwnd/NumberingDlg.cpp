@@ -2,9 +2,9 @@
 
 #include "dialogs/AboutDlg.h"
 #include "fs/FileSearch.h"
+#include "fs/WorkingDirectory.h"
 #include "platform/MessageBox.h"
 #include "platform/WorkProgress.h"
-#include "fs/WorkingDirectory.h"
 #include "rename/UndoJournal.h"
 #include "res/Icons.h"
 #include "res/Strings.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/Dialog.h"
 #include "fs/FileSearch.h"
-#include "platform/listctrl/ListCtrl.h"
+#include "platform/Dialog.h"
 #include "platform/ProgressWindow.h"
+#include "platform/listctrl/ListCtrl.h"
 #include "settings/SettingsKeys.h"
 
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "thumbs/ThumbnailToolTip.h"
 #include "settings/SettingsKeys.h"
+#include "thumbs/ThumbnailToolTip.h"
 
 #include <QAction>
 #include <QMenu>

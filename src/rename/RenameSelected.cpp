@@ -1,8 +1,8 @@
 #include "mainwnd/NumberingDlg.h"
 
-#include "platform/MessageBox.h"
 #include "fs/FolderIndex.h"
 #include "fs/SafeRename.h"
+#include "platform/MessageBox.h"
 #include "platform/WorkProgress.h"
 #include "rename/BatchPreview.h"
 #include "rename/NameBuilder.h"
@@ -107,9 +107,10 @@ void CNumberingDlg::RenameSelected() {
         // Stopping takes effect before the next row, like a failure with no file at fault.
         for (; done < plan.size() && !progress.StopRequested(); ++done) {
             progress.SetDone(done);
-            error = folder.ok() ? RenameNoReplace(folder.fd(), plan[done].oldName,
-                                                  plan[done].newName, m_services.renameSystem, &index)
-                                : folder.error();
+            error = folder.ok()
+                        ? RenameNoReplace(folder.fd(), plan[done].oldName, plan[done].newName,
+                                          m_services.renameSystem, &index)
+                        : folder.error();
             if (error != 0)
                 break;
         }

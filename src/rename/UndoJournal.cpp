@@ -3,8 +3,8 @@
 #include "fs/AtomicFile.h"
 #include "fs/FolderIndex.h"
 #include "fs/SafeRename.h"
-#include "text/SystemErrorText.h"
 #include "platform/WorkProgress.h"
+#include "text/SystemErrorText.h"
 
 #include <algorithm>
 #include <cerrno>

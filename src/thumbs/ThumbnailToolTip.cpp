@@ -1,9 +1,9 @@
 #include "thumbs/ThumbnailToolTip.h"
 
+#include "fs/WorkingDirectory.h"
 #include "platform/listctrl/FileListModel.h"
 #include "platform/listctrl/FileListView.h"
 #include "text/FileUri.h"
-#include "fs/WorkingDirectory.h"
 
 #include <QEvent>
 #include <QFrame>

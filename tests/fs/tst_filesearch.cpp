@@ -27,7 +27,8 @@ enum class Storage {
 
 class FakeStorage : public SearchSystem {
 public:
-    FakeStorage(Storage storage, WorkProgress& progress) : m_storage(storage), m_progress(progress) {}
+    FakeStorage(Storage storage, WorkProgress& progress)
+        : m_storage(storage), m_progress(progress) {}
 
     long Getdents64(int fd, void* buffer, std::size_t size) override {
         ++reads;

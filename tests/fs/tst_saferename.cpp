@@ -52,7 +52,8 @@ public:
     explicit FaultySystem(Faults faults) : m_faults(std::move(faults)) {}
 
     int Renameat2NoReplace(int fd, const char* from, const char* to) override {
-        return Step(Call::Renameat2, from, to, [&] { return RenameSystem::Renameat2NoReplace(fd, from, to); });
+        return Step(Call::Renameat2, from, to,
+                    [&] { return RenameSystem::Renameat2NoReplace(fd, from, to); });
     }
     int Linkat(int fd, const char* from, const char* to) override {
         return Step(Call::Linkat, from, to, [&] { return RenameSystem::Linkat(fd, from, to); });
@@ -104,21 +105,26 @@ private slots:
         const Faults noLink{{Call::Renameat2, ENOSYS}, {Call::Linkat, EPERM}};
         using enum Needs;
         QTest::newRow("no hard links: a checked rename")
-            << Tree{{"a", "A"}} << "a" << "b" << Anything << noLink << 0 << Tree{{"b", "A"}};
+            << Tree{{"a", "A"}} << "a"
+            << "b" << Anything << noLink << 0 << Tree{{"b", "A"}};
         QTest::newRow("the checked rename refuses a taken name")
-            << Tree{{"a", "A"}, {"b", "B"}} << "a" << "b" << Anything << noLink << EEXIST
-            << Tree{{"a", "A"}, {"b", "B"}};
-        QTest::newRow("a case-only rename") << img << "IMG_0001.JPG" << "IMG_0001.jpg" << Anything
-                                            << Faults{} << 0 << Tree{{"IMG_0001.jpg", "x"}};
+            << Tree{{"a", "A"}, {"b", "B"}} << "a"
+            << "b" << Anything << noLink << EEXIST << Tree{{"a", "A"}, {"b", "B"}};
+        QTest::newRow("a case-only rename")
+            << img << "IMG_0001.JPG"
+            << "IMG_0001.jpg" << Anything << Faults{} << 0 << Tree{{"IMG_0001.jpg", "x"}};
         QTest::newRow("the old name back when the second step fails")
-            << img << "IMG_0001.JPG" << "IMG_0001.jpg" << IgnoresCase
-            << Faults{{Call::Renameat2, EIO, "IMG_0001.jpg", true}} << EIO << img;
+            << img << "IMG_0001.JPG"
+            << "IMG_0001.jpg" << IgnoresCase << Faults{{Call::Renameat2, EIO, "IMG_0001.jpg", true}}
+            << EIO << img;
         QTest::newRow("another file in another letter case is never moved away")
-            << clash << "a.txt" << "X002.txt" << IgnoresCase
+            << clash << "a.txt"
+            << "X002.txt" << IgnoresCase
             << Faults{{Call::Renameat2, EIO, "", true}, {Call::Renameat, EIO, "", true}} << EEXIST
             << clash;
         QTest::newRow("a spelling the folder does not list is no file of ours")
-            << img << "img_0001.jpg" << "IMG_0001.JPG" << IgnoresCase << Faults{} << EEXIST << img;
+            << img << "img_0001.jpg"
+            << "IMG_0001.JPG" << IgnoresCase << Faults{} << EEXIST << img;
     }
 
     void neverReplacesAnything() {
@@ -150,14 +156,16 @@ private slots:
         QTest::addColumn<QStringList>("after");
         QTest::newRow("once") << Faults{} << false << false << Results{0, 0, 0, 0} << 1
                               << QStringList{"IMG_0001.JPG", "IMG_0002.jpg", "IMG_0003.jpg"};
-        QTest::newRow("a failed step") << Faults{{Call::Renameat, EIO, "IMG_0002.jpg", true}}
-                                       << false << false << Results{0, EIO, 0, 0} << 2
-                                       << QStringList{"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.jpg"};
+        QTest::newRow("a failed step")
+            << Faults{{Call::Renameat, EIO, "IMG_0002.jpg", true}} << false << false
+            << Results{0, EIO, 0, 0} << 2
+            << QStringList{"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.jpg"};
         QTest::newRow("a file added midway")
             << Faults{} << true << false << Results{0, 0, 0, EEXIST} << 2
             << QStringList{"IMG_0001.JPG", "IMG_0002.jpg", "img_0003.JPG", "x.JPG"};
-        QTest::newRow("a leftover temporary name") << Faults{} << false << true << Results{0, 0, 0, 0}
-                                                   << 1 << QStringList{"IMG_0001.JPG", "IMG_0002.jpg", "IMG_0003.jpg", "w.jpg"};
+        QTest::newRow("a leftover temporary name")
+            << Faults{} << false << true << Results{0, 0, 0, 0} << 1
+            << QStringList{"IMG_0001.JPG", "IMG_0002.jpg", "IMG_0003.jpg", "w.jpg"};
     }
 
     void batchReadsTheFolderOnce() {
@@ -173,9 +181,9 @@ private slots:
         FaultySystem sys(faults);
         FolderIndex index;
         const std::pair<const char*, const char*> batch[] = {{"IMG_0001.JPG", "IMG_0001.jpg"},
-                                                            {"IMG_0002.JPG", "IMG_0002.jpg"},
-                                                            {"IMG_0001.jpg", "IMG_0001.JPG"},
-                                                            {"x.JPG", "IMG_0003.jpg"}};
+                                                             {"IMG_0002.JPG", "IMG_0002.jpg"},
+                                                             {"IMG_0001.jpg", "IMG_0001.JPG"},
+                                                             {"x.JPG", "IMG_0003.jpg"}};
         std::string held; // the temporary name the batch would take first
         if (leftover) {
             FaultySystem before({});

@@ -13,9 +13,11 @@ private slots:
         QTest::addColumn<QStringList>("matched"); // of the names below
         QTest::newRow("trailing dot: no extension") << "*." << QStringList{"README", "a"};
         QTest::newRow("*.*. is every name")
-            << "*.*." << QStringList{"README", "a", "a.txt", "ab.txt", "x.tar.gz", "été.jpg", "ΣΟΦΙΑ.png"};
+            << "*.*."
+            << QStringList{"README", "a", "a.txt", "ab.txt", "x.tar.gz", "été.jpg", "ΣΟΦΙΑ.png"};
         QTest::newRow("trailing spaces ignored") << "*.txt  " << QStringList{"a.txt", "ab.txt"};
-        QTest::newRow("? matches nothing before a dot") << "a?.txt" << QStringList{"a.txt", "ab.txt"};
+        QTest::newRow("? matches nothing before a dot")
+            << "a?.txt" << QStringList{"a.txt", "ab.txt"};
         QTest::newRow("? never takes a dot") << "a?txt" << QStringList{};
         QTest::newRow("? alone is no star") << "??????" << QStringList{"README", "a"};
         QTest::newRow("final .* may match nothing") << "readme.*" << QStringList{"README"};
@@ -27,7 +29,8 @@ private slots:
         QFETCH(QString, pattern);
         const WildcardPattern wildcard(pattern.toStdString());
         QStringList matched;
-        for (const char* name : {"README", "a", "a.txt", "ab.txt", "x.tar.gz", "été.jpg", "ΣΟΦΙΑ.png"})
+        for (const char* name :
+             {"README", "a", "a.txt", "ab.txt", "x.tar.gz", "été.jpg", "ΣΟΦΙΑ.png"})
             if (wildcard.Matches(name))
                 matched << name;
         QTEST(matched, "matched");

@@ -24,8 +24,8 @@ private slots:
         const QString orig = "Exif.Photo.DateTimeOriginal", dig = "Exif.Photo.DateTimeDigitized";
         const QString xmp = "Xmp.exif.DateTimeOriginal", created = "Xmp.photoshop.DateCreated";
         const QString t = "2021:03:01 10:00:00", shown = "2021/03/01  10:00:00";
-        QTest::newRow("sub-seconds") << PhotoTags{{orig, t}, {"Exif.Photo.SubSecTimeOriginal", "25"}}
-                                     << shown << 250000;
+        QTest::newRow("sub-seconds")
+            << PhotoTags{{orig, t}, {"Exif.Photo.SubSecTimeOriginal", "25"}} << shown << 250000;
         QTest::newRow("original first")
             << PhotoTags{{orig, t}, {dig, "2022:01:01 00:00:00"}, {xmp, "2023-01-01T00:00:00"}}
             << shown << 0;

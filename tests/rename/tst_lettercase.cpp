@@ -52,7 +52,7 @@ private slots:
         QTest::addColumn<Files>("batch");
         QTest::addColumn<Files>("undo");
         QTest::addColumn<bool>("skipped"); // the undo lists files it could not give back
-        QTest::addColumn<int>("reads"); // of the folder by batch and undo, where case is ignored
+        QTest::addColumn<int>("reads");    // of the folder by batch and undo, where case is ignored
         using enum Needs;
         const Files one{{"IMG_0001.JPG", "IMG_0001.JPG"}}, a{{"a.jpg", "a.jpg"}};
         const Files renamed{{"IMG_0001.jpg", "IMG_0001.JPG"}}, aRenamed{{"IMG_0001.jpg", "a.jpg"}};

@@ -19,16 +19,21 @@ private slots:
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QByteArray>("def"); // of s/k
         QTest::addColumn<QByteArray>("read");
-        QTest::addColumn<int>("number"); // read with the default 7
+        QTest::addColumn<int>("number");       // read with the default 7
         QTest::addColumn<QByteArray>("saved"); // the file after s/k=v
         QTest::newRow("missing key: the default's trailing spaces go, a tab stays")
-            << "[s]\nj=1"_ba << "d\t  "_ba << "d\t"_ba << 7 << "[s]\nj=1\nk=v\n"_ba;
-        QTest::newRow("empty value") << "[s]\nk="_ba << "d"_ba << ""_ba << 7 << "[s]\nk=v"_ba;
-        QTest::newRow("a lone CR ends a line")
-            << "[t]\rk=1\r[s]\rk=2"_ba << "d"_ba << "2"_ba << 2 << "[t]\rk=1\r[s]\rk=v"_ba;
+            << "[s]\nj=1"_ba
+            << "d\t  "_ba
+            << "d\t"_ba << 7 << "[s]\nj=1\nk=v\n"_ba;
+        QTest::newRow("empty value") << "[s]\nk="_ba
+                                     << "d"_ba
+                                     << ""_ba << 7 << "[s]\nk=v"_ba;
+        QTest::newRow("a lone CR ends a line") << "[t]\rk=1\r[s]\rk=2"_ba
+                                               << "d"_ba
+                                               << "2"_ba << 2 << "[t]\rk=1\r[s]\rk=v"_ba;
         QTest::newRow("cut to 4095 Shift-JIS bytes")
-            << "[s]\nk=a" + "写"_ba.repeated(2100) << "d"_ba << "a" + "写"_ba.repeated(2047) << 0
-            << "[s]\nk=v"_ba;
+            << "[s]\nk=a" + "写"_ba.repeated(2100) << "d"_ba
+            << "a" + "写"_ba.repeated(2047) << 0 << "[s]\nk=v"_ba;
     }
 
     void readsAndSavesKeyByKey() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "mainwnd/NumberingDlg.h"
 #include "fs/SafeRename.h"
+#include "mainwnd/NumberingDlg.h"
 #include "support/Fakes.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "photo/CaptureTime.h"
 #include "fs/ListRow.h"
+#include "photo/CaptureTime.h"
 #include "platform/WindowTypes.h"
 
 #include <QAbstractTableModel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/listctrl/FileListModel.h"
 #include "platform/WindowTypes.h"
+#include "platform/listctrl/FileListModel.h"
 
 #include <cstdint>
 #include <span>
