@@ -12,9 +12,6 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace quorvel::bench {
 
 namespace {

@@ -132,13 +132,12 @@ int RenameThroughTemporary(int dirfd, const std::string& from, const std::string
     return EEXIST;
 }
 
-// The new name exists. It is acceptable only when it is the file being renamed itself, reached
-// through another spelling of the same entry or through a letter-case alias.
-int ResolveConflict(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
-                    bool mayTakeCaseAlias, FolderIndex* index) {
-    struct stat target {};
-    if (sys.Fstatat(dirfd, to.c_str(), &target) != 0)
-        return EEXIST;
+// The new name exists, with the status `target`. It is acceptable only when it is the file being
+// renamed itself, reached through another spelling of the same entry or through a letter-case
+// alias.
+int ResolveConflictWith(const struct stat& target, int dirfd, const std::string& from,
+                        const std::string& to, RenameSystem& sys, bool mayTakeCaseAlias,
+                        FolderIndex* index) {
     if (S_ISLNK(target.st_mode) || S_ISDIR(target.st_mode))
         return EEXIST;
     struct stat source {};
@@ -150,6 +149,15 @@ int ResolveConflict(int dirfd, const std::string& from, const std::string& to, R
         !OnlySourceMatches(dirfd, from, to, sys, index))
         return EEXIST;
     return RenameThroughTemporary(dirfd, from, to, sys, index);
+}
+
+// The rename found the new name taken.
+int ResolveConflict(int dirfd, const std::string& from, const std::string& to, RenameSystem& sys,
+                    bool mayTakeCaseAlias, FolderIndex* index) {
+    struct stat target {};
+    if (sys.Fstatat(dirfd, to.c_str(), &target) != 0)
+        return EEXIST;
+    return ResolveConflictWith(target, dirfd, from, to, sys, mayTakeCaseAlias, index);
 }
 
 // Removes the link just made under `to`, provided it still is our file.
@@ -175,7 +183,7 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
         EqualIgnoringAsciiCase(from, to)) {
         struct stat target {};
         if (sys.Fstatat(dirfd, to.c_str(), &target) == 0)
-            return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
+            return ResolveConflictWith(target, dirfd, from, to, sys, mayTakeCaseAlias, index);
     }
     int err = sys.Renameat2NoReplace(dirfd, from.c_str(), to.c_str());
     if (err == 0)
@@ -217,7 +225,7 @@ int Attempt(int dirfd, const std::string& from, const std::string& to, RenameSys
         struct stat target {};
         err = sys.Fstatat(dirfd, to.c_str(), &target);
         if (err == 0)
-            return ResolveConflict(dirfd, from, to, sys, mayTakeCaseAlias, index);
+            return ResolveConflictWith(target, dirfd, from, to, sys, mayTakeCaseAlias, index);
         if (err != ENOENT)
             return err;
     }
