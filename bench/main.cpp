@@ -95,6 +95,8 @@ int main(int argc, char* argv[]) {
     }
     // Thumbnails go into a cache of the run's own, never the user's.
     setenv("XDG_CACHE_HOME", (scratch.path() + "/cache").c_str(), 1);
+    // The undo journals too.
+    setenv("XDG_STATE_HOME", (scratch.path() + "/state").c_str(), 1);
     std::vector<std::string> names = PhotoNames(kPhotoFiles, 6);
     Workload w{scratch.path(),
                scratch.path() + "/Qorv.ini",

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 #include "platform/WorkProgress.h"
 #include "rename/UndoJournal.h"
+#include "rename/UndoJournalFile.h"
 #include "res/Icons.h"
 #include "res/Strings.h"
 #include "res/Templates.h"
@@ -148,6 +149,7 @@ void CNumberingDlg::AddSystemMenuItems() {
     // Ctrl+Z first, for its own typing.
     addAction(m_undoAction);
     connect(m_undoAction, &QAction::triggered, this, [this] { OnUndoLastBatch(); });
+    AdoptLegacyJournal();
     UpdateUndoAction();
     const std::string about = LoadResourceString(IDS_ABOUTBOX);
     if (about.empty())
@@ -189,13 +191,30 @@ std::string CNumberingDlg::UndoJournalFile() const {
     return UndoJournalPath(m_settingsPath);
 }
 
+void CNumberingDlg::AdoptLegacyJournal() {
+    AdoptLegacyUndoJournal(LegacyUndoJournalPath(m_settingsPath), UndoJournalFile());
+}
+
 void CNumberingDlg::UpdateUndoAction() {
-    const std::optional<UndoJournal> journal = ReadUndoJournal(UndoJournalFile());
-    m_undoAction->setEnabled(journal && HasSomethingToUndo(*journal));
+    // Only the journal's head: a batch of two million files must not slow the start.
+    bool somethingToUndo = false;
+    const JournalProblem problem = PeekUndoJournal(UndoJournalFile(), somethingToUndo);
+    // A journal that cannot be believed keeps the command, which then says why.
+    m_undoAction->setEnabled(problem == JournalProblem::None ? somethingToUndo
+                                                             : problem != JournalProblem::Missing);
 }
 
 void CNumberingDlg::OnUndoLastBatch() {
-    const std::optional<UndoJournal> journal = ReadUndoJournal(UndoJournalFile());
+    JournalRead read;
+    WorkProgress reading;
+    m_services.progressWindow.Run(this, ProgressView{"ファイルを読み込んでいます…", 0, {}}, reading,
+                                  [&] { read = ReadUndoJournal(UndoJournalFile()); });
+    if (read.problem != JournalProblem::None && read.problem != JournalProblem::Missing) {
+        Box(("直前の変換は元に戻せません。\n" + JournalProblemText(read.problem)).c_str(), "確認",
+            MB_OK | MB_ICONEXCLAMATION, UndoJournalFile());
+        return;
+    }
+    const std::optional<UndoJournal>& journal = read.journal;
     if (!journal || !HasSomethingToUndo(*journal)) {
         m_undoAction->setEnabled(false);
         return;

@@ -124,6 +124,8 @@ private:
     std::string UndoJournalFile() const;
     // Reads the journal to learn whether it holds anything to undo.
     void UpdateUndoAction();
+    // A journal an earlier version kept beside Qorv.ini moves to its place, once.
+    void AdoptLegacyJournal();
 
     std::string m_settingsPath;
     // The texts as loaded (after the folder probe), to save again as they were when unchanged.

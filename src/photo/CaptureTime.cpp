@@ -1,5 +1,7 @@
 #include "photo/CaptureTime.h"
 
+#include "fs/RegularFile.h"
+
 #include <exiv2/exiv2.hpp>
 
 #include <fcntl.h>
@@ -265,14 +267,10 @@ CaptureKey ParseXmpTime(std::string_view dateTime) {
 
 CaptureKey ReadCaptureTime(const std::string& path) {
     // Without blocking: a pipe or a device listed in the folder is opened, seen and left alone.
-    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info {};
+    const int fd = OpenRegularFile(path, info);
     if (fd < 0)
         return kCaptureNone;
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return kCaptureNone;
-    }
     // Owns the descriptor from here on, whatever fails.
     std::unique_ptr<ReadOnlyFile> file;
     try {

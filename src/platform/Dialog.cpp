@@ -4,6 +4,8 @@
 #include "platform/listctrl/FileListView.h"
 #include "platform/listctrl/ListCtrl.h"
 #include "res/resource.h"
+#include "text/ReadableName.h"
+#include "text/Utf8.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,18 +24,49 @@ void DDX_Control(DataExchange& dx, int id, CListCtrl& list) {
             list.Attach(view);
 }
 
+namespace {
+
+// What a box was last given that is not UTF-8: its bytes and the text it shows for them.
+constexpr const char* kBytesProperty = "quorvelBytes";
+constexpr const char* kShownProperty = "quorvelShown";
+
+} // namespace
+
+std::string EditBytes(const QLineEdit& edit) {
+    const QString text = edit.text();
+    const QString shown = edit.property(kShownProperty).toString();
+    if (!shown.isEmpty() && text.startsWith(shown))
+        return edit.property(kBytesProperty).toByteArray().toStdString() +
+               text.mid(shown.size()).toUtf8().toStdString();
+    return text.toUtf8().toStdString();
+}
+
+void SetEditBytes(QLineEdit& edit, const std::string& bytes) {
+    if (IsValidUtf8(bytes)) {
+        edit.setProperty(kShownProperty, QVariant());
+        edit.setText(QString::fromUtf8(bytes));
+        return;
+    }
+    // A folder unpacked from a Windows archive is named in Shift-JIS: the box reads it as such,
+    // and while the box starts with that reading, the bytes behind it are what the box holds.
+    const QString shown = QString::fromStdString(ReadablePath(bytes));
+    edit.setProperty(kBytesProperty, QByteArray::fromStdString(bytes));
+    edit.setProperty(kShownProperty, shown);
+    edit.setText(shown);
+}
+
 void DDX_Text(DataExchange& dx, int id, std::string& value) {
     auto* edit = qobject_cast<QLineEdit*>(dx.m_dialog.GetDlgItem(id));
     if (!edit)
         return;
     if (dx.m_bSaveAndValidate) {
-        value = edit->text().toUtf8().toStdString();
+        value = EditBytes(*edit);
         return;
     }
     // The whole text is compared, however long: a box must never keep showing a text that
     // differs from its field.
-    if (edit->text().toUtf8().toStdString() != value)
-        edit->setText(QString::fromUtf8(value));
+    if (EditBytes(*edit) != value)
+        SetEditBytes(*edit, value);
 }
 
 void DDX_Check(DataExchange& dx, int id, int& value) {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 
+class QLineEdit;
+
 namespace quorvel {
 
 class CDialog;
@@ -26,6 +28,10 @@ public:
 
 void DDX_Control(DataExchange& dx, int id, CListCtrl& list);
 // Writing puts the text into the box only when it differs, so caret and selection stay.
+// A box's text as bytes: those it was given, while it still shows their reading (followed by
+// whatever was typed after it), else its text in UTF-8.
+std::string EditBytes(const QLineEdit& edit);
+void SetEditBytes(QLineEdit& edit, const std::string& bytes);
 void DDX_Text(DataExchange& dx, int id, std::string& value);
 // Writing: a value below 0 or above 2 is first set to 0.
 void DDX_Check(DataExchange& dx, int id, int& value);

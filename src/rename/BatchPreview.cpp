@@ -2,6 +2,7 @@
 
 #include "fs/LetterCase.h"
 #include "fs/SafeRename.h"
+#include "text/ReadableName.h"
 #include "text/SystemErrorText.h"
 
 #include <cerrno>
@@ -199,9 +200,9 @@ std::string BatchPreviewText(const std::vector<PlannedRename>& plan,
         size += row.oldName.size() + row.newName.size() + 6;
     text.reserve(size);
     for (const PlannedRename& row : plan) {
-        text += row.oldName;
+        text += ReadableName(row.oldName);
         text += " → ";
-        text += row.newName;
+        text += ReadableName(row.newName);
         text += '\n';
     }
     if (problems.empty())
@@ -210,7 +211,7 @@ std::string BatchPreviewText(const std::vector<PlannedRename>& plan,
     text += '\n';
     const BatchProblem* stop = nullptr;
     for (const BatchProblem& p : problems) {
-        const std::string& name = plan[p.row].newName;
+        const std::string name = ReadableName(plan[p.row].newName);
         text += RowLabel(p.row);
         switch (p.kind) {
         case BatchProblemKind::NameTaken:
@@ -239,7 +240,7 @@ std::string BatchPreviewText(const std::vector<PlannedRename>& plan,
 }
 
 std::string BatchFailureText(const PlannedRename& row, int error, std::size_t renamedBefore) {
-    return "失敗したファイル: " + row.oldName + " → " + row.newName +
+    return "失敗したファイル: " + ReadableName(row.oldName) + " → " + ReadableName(row.newName) +
            "\n理由: " + SystemErrorText(error) +
            "\nそれまでに変換したファイル: " + std::to_string(renamedBefore) + " 件\n";
 }

@@ -7,6 +7,7 @@
 #include "rename/BatchPreview.h"
 #include "rename/NameBuilder.h"
 #include "rename/UndoJournal.h"
+#include "rename/UndoJournalFile.h"
 #include "res/resource.h"
 
 #include <QAction>
@@ -18,7 +19,7 @@ namespace {
 // A field's text as the next reading of the bound fields will give it, without reading them.
 std::string TypedText(const CDialog& dlg, int id) {
     const auto* edit = qobject_cast<const QLineEdit*>(dlg.GetDlgItem(id));
-    return edit ? edit->text().toUtf8().toStdString() : std::string();
+    return edit ? EditBytes(*edit) : std::string();
 }
 
 constexpr const char* kReadingText = "ファイルを読み込んでいます…";
@@ -74,8 +75,11 @@ void CNumberingDlg::RenameSelected() {
             return;
         preview = BatchPreviewText(plan, problems, names);
     }
-    if (Box("ファイル名を変更します。よろしいですか？", "確認", MB_OKCANCEL | MB_ICONINFORMATION,
-            preview) != IDOK)
+    // OK still renames, as it always did; the user only learns first that there is no way back.
+    std::string question = "ファイル名を変更します。よろしいですか？";
+    if (!CanWriteUndoJournal(UndoJournalFile()))
+        question += "\n元に戻すための記録を保存できないため、この変換は元に戻せません。";
+    if (Box(question.c_str(), "確認", MB_OKCANCEL | MB_ICONINFORMATION, preview) != IDOK)
         return;
     UpdateData(true);
 

@@ -1,15 +1,14 @@
 #include "rename/UndoJournal.h"
 
-#include "fs/AtomicFile.h"
 #include "fs/FolderIndex.h"
 #include "fs/SafeRename.h"
 #include "platform/WorkProgress.h"
+#include "text/ReadableName.h"
 #include "text/SystemErrorText.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <set>
@@ -19,13 +18,16 @@
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace quorvel {
 namespace {
 
 // Fields end in NUL, the one byte no file name can hold; the last one says the file is whole.
-constexpr std::string_view kMagic = "Quorvel undo journal 1\n";
+// The second version names the folder's device and inode after the folder.
+constexpr std::string_view kMagic1 = "Quorvel undo journal 1\n";
+constexpr std::string_view kMagic = "Quorvel undo journal 2\n";
 constexpr std::string_view kEnd = "end";
 
 FileIdentity IdentityOf(const struct stat& st) {
@@ -110,13 +112,17 @@ void AddIdentity(std::string& out, const FileIdentity& id) {
     AppendNumber(out, id.mtimeNanoseconds, '\0');
 }
 
-std::string Serialize(const UndoJournal& journal) {
+} // namespace
+
+std::string SerializeUndoJournal(const UndoJournal& journal) {
     std::string out(kMagic);
-    std::size_t size = journal.folder.size() + 64;
+    std::size_t size = journal.folder.size() + 96;
     for (const JournalEntry& e : journal.entries)
         size += e.oldName.size() + e.newName.size() + 64;
     out.reserve(size);
     AddField(out, journal.folder);
+    AppendNumber(out, journal.folderIdentity.device, ' ');
+    AppendNumber(out, journal.folderIdentity.inode, '\0');
     AddField(out, journal.done ? std::to_string(*journal.done) : "-");
     AddField(out, std::to_string(journal.entries.size()));
     for (const JournalEntry& e : journal.entries) {
@@ -127,6 +133,8 @@ std::string Serialize(const UndoJournal& journal) {
     AddField(out, kEnd);
     return out;
 }
+
+namespace {
 
 class FieldReader {
 public:
@@ -166,28 +174,55 @@ std::optional<FileIdentity> ParseIdentity(std::string_view text) {
     return id.known ? std::optional(id) : std::nullopt;
 }
 
-std::optional<UndoJournal> Parse(std::string_view bytes) {
-    if (!bytes.starts_with(kMagic))
-        return std::nullopt;
-    FieldReader fields(bytes.substr(kMagic.size()));
-    UndoJournal journal;
-    const auto folder = fields.Next();
-    auto done = fields.Next();
-    auto count = fields.Next();
+struct Head {
+    UndoJournal journal; // without its entries
     std::size_t entries = 0;
-    if (!folder || folder->empty() || !done || !count || !ParseNumber(*count, entries) ||
-        !count->empty())
+};
+
+// Magic, folder, folder identity (from the second version on), how far the batch came, and how
+// many entries follow.
+std::optional<Head> ParseHead(FieldReader& fields, std::string_view bytes) {
+    const bool second = bytes.starts_with(kMagic);
+    if (!second && !bytes.starts_with(kMagic1))
+        return std::nullopt;
+    fields = FieldReader(bytes.substr(kMagic.size()));
+    Head head;
+    UndoJournal& journal = head.journal;
+    const auto folder = fields.Next();
+    if (!folder || folder->empty())
         return std::nullopt;
     journal.folder = *folder;
+    if (second) {
+        auto id = fields.Next();
+        FolderIdentity& f = journal.folderIdentity;
+        f.known = id && ParseNumber(*id, f.device) && ParseNumber(*id, f.inode) && id->empty();
+        if (!f.known)
+            return std::nullopt;
+    }
+    auto done = fields.Next();
+    auto count = fields.Next();
+    if (!done || !count || !ParseNumber(*count, head.entries) || !count->empty())
+        return std::nullopt;
     if (*done != "-") {
         std::size_t value = 0;
-        if (!ParseNumber(*done, value) || !done->empty() || value > entries)
+        if (!ParseNumber(*done, value) || !done->empty() || value > head.entries)
             return std::nullopt;
         journal.done = value;
     }
+    return head;
+}
+
+} // namespace
+
+std::optional<UndoJournal> ParseUndoJournal(std::string_view bytes) {
+    FieldReader fields(bytes);
+    std::optional<Head> head = ParseHead(fields, bytes);
+    if (!head)
+        return std::nullopt;
+    UndoJournal journal = std::move(head->journal);
     // The count comes from the file: reserve no more than the file could hold.
-    journal.entries.reserve(std::min(entries, bytes.size() / 3));
-    for (std::size_t i = 0; i < entries; ++i) {
+    journal.entries.reserve(std::min(head->entries, bytes.size() / 3));
+    for (std::size_t i = 0; i < head->entries; ++i) {
         const auto oldName = fields.Next();
         const auto newName = fields.Next();
         const auto identityText = fields.Next();
@@ -203,17 +238,17 @@ std::optional<UndoJournal> Parse(std::string_view bytes) {
     return journal;
 }
 
-} // namespace
-
-std::string UndoJournalPath(const std::string& settingsPath) {
-    const std::size_t slash = settingsPath.rfind('/');
-    return (slash == std::string::npos ? std::string() : settingsPath.substr(0, slash + 1)) +
-           "Qorv.undo";
+std::optional<bool> ParseUndoJournalHead(std::string_view bytes) {
+    FieldReader fields(bytes);
+    const std::optional<Head> head = ParseHead(fields, bytes);
+    if (!head)
+        return std::nullopt;
+    return head->journal.done ? *head->journal.done > 0 : head->entries > 0;
 }
 
 UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan,
                             const std::vector<FileStamp>& listed) {
-    UndoJournal journal{std::move(folder), {}, std::nullopt};
+    UndoJournal journal{std::move(folder), {}, {}, std::nullopt};
     journal.entries.reserve(plan.size());
     const auto lookUp = [dirfd](const std::string& name) {
         struct stat st {};
@@ -227,6 +262,9 @@ UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<Pla
                             fstat(dirfd, &folderStat) == 0 &&
                             lookUp(plan[0].oldName) == IdentityOf(listed[0], folderStat.st_dev);
     const std::uint64_t device = static_cast<std::uint64_t>(folderStat.st_dev);
+    if (fstat(dirfd, &folderStat) == 0)
+        journal.folderIdentity = {true, static_cast<std::uint64_t>(folderStat.st_dev),
+                                  static_cast<std::uint64_t>(folderStat.st_ino)};
     for (std::size_t k = 0; k < plan.size(); ++k) {
         const PlannedRename& row = plan[k];
         journal.entries.push_back({row.oldName, row.newName,
@@ -234,25 +272,6 @@ UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<Pla
                                                                    : lookUp(row.oldName)});
     }
     return journal;
-}
-
-int WriteUndoJournal(const std::string& path, const UndoJournal& journal) {
-    // Durable before the first file of the batch is touched; private to the user.
-    return ReplaceFileAtomically(path, Serialize(journal), 0600);
-}
-
-std::optional<UndoJournal> ReadUndoJournal(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
-    return Parse(bytes);
-}
-
-int RemoveUndoJournal(const std::string& path) {
-    return unlink(path.c_str()) == 0 || errno == ENOENT ? 0 : errno;
 }
 
 bool HasSomethingToUndo(const UndoJournal& journal) {
@@ -273,9 +292,32 @@ int SyncRenamedFolders(int dirfd, const UndoJournal& journal, std::size_t rename
     return result;
 }
 
+bool IsBatchFolder(const UndoJournal& journal, int dirfd) {
+    struct stat st {};
+    struct statfs fs {};
+    if (fstat(dirfd, &st) != 0 || fstatfs(dirfd, &fs) != 0)
+        return false;
+    // FAT and exFAT, in the kernel or through FUSE, number folders afresh at every mount, and
+    // FUSE numbers the device too: a card put back in is still the card. There each file's own
+    // size and time decide.
+    constexpr long kFuse = 0x65735546, kMsdos = 0x4d44, kExfat = 0x2011BAB0;
+    if (fs.f_type == kFuse || fs.f_type == kMsdos || fs.f_type == kExfat)
+        return true;
+    const auto device = static_cast<std::uint64_t>(st.st_dev);
+    if (journal.folderIdentity.known)
+        return journal.folderIdentity.device == device &&
+               journal.folderIdentity.inode == static_cast<std::uint64_t>(st.st_ino);
+    // A journal of the first version knows the folder only by its files' device.
+    return std::all_of(journal.entries.begin(), journal.entries.end(), [device](const auto& e) {
+        return !e.identity.known || e.identity.device == device;
+    });
+}
+
 UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys, WorkProgress* progress) {
     UndoResult result;
     const FolderHandle folder(journal.folder);
+    // The folder was checked when the journal was read; this is the folder now open.
+    const bool sameFolder = folder.ok() && IsBatchFolder(journal, folder.fd());
     FolderIndex index;
     const FolderNames names(folder.fd(), sys, index);
     // Rows past the one that failed were never tried.
@@ -288,8 +330,8 @@ UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys, WorkProgress
             progress->SetDone(tried);
         }
         const JournalEntry& e = journal.entries[--k];
-        if (!folder.ok()) {
-            result.skipped.push_back({e.oldName, e.newName, folder.error()});
+        if (!folder.ok() || !sameFolder) {
+            result.skipped.push_back({e.oldName, e.newName, folder.ok() ? ESTALE : folder.error()});
             continue;
         }
         if (names.Holds(e.newName, e.identity)) {
@@ -313,14 +355,14 @@ std::string UndoPlanText(const UndoJournal& journal) {
     std::string text;
     const std::size_t end = journal.done.value_or(journal.entries.size());
     for (std::size_t k = 0; k < end; ++k)
-        text += journal.entries[k].newName + " → " + journal.entries[k].oldName + "\n";
+        text += ReadableName(journal.entries[k].newName) + " → " + ReadableName(journal.entries[k].oldName) + "\n";
     return text;
 }
 
 std::string UndoSkippedText(const std::vector<UndoSkip>& skipped) {
     std::string text;
     for (const UndoSkip& s : skipped)
-        text += s.newName + " → " + s.oldName + ": " +
+        text += ReadableName(s.newName) + " → " + ReadableName(s.oldName) + ": " +
                 (s.error == 0 ? "変換の後で移動または名前の変更がされています。"
                               : SystemErrorText(s.error)) +
                 "\n";

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quorvel {
@@ -35,31 +36,37 @@ struct JournalEntry {
     FileIdentity identity; // of the file under oldName before the batch
 };
 
+// Which folder a batch ran in: a journal found later is applied only to that very folder.
+struct FolderIdentity {
+    bool known = false; // journals of the first version did not say
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+
 // The last batch: enough to give every renamed file its old name back, across restarts.
 struct UndoJournal {
     std::string folder; // the folder part the batch renamed in, ending in "/"
+    FolderIdentity folderIdentity;
     std::vector<JournalEntry> entries;
     // Renames that succeeded, in row order; absent while the batch runs (or when it never got to
     // say how far it came).
     std::optional<std::size_t> done;
 };
 
-// "Qorv.undo" in the folder of the settings file.
-std::string UndoJournalPath(const std::string& settingsPath);
+// The journal's bytes as written, and back: nullopt when they are not a whole journal.
+std::string SerializeUndoJournal(const UndoJournal& journal);
+std::optional<UndoJournal> ParseUndoJournal(std::string_view bytes);
+// From the journal's first bytes alone: whether it has something to undo; nullopt when they do
+// not start a journal.
+std::optional<bool> ParseUndoJournalHead(std::string_view bytes);
 
 // The journal of a batch about to run in the folder open as dirfd. `listed` holds what the listing
 // learnt of each row's file; it is taken when the first row's file still matches it there, and
 // otherwise every file is looked at anew (the listing may have shown another folder).
 UndoJournal MakeUndoJournal(int dirfd, std::string folder, const std::vector<PlannedRename>& plan,
                             const std::vector<FileStamp>& listed);
-
-// Replaces the file atomically: a crash leaves the old journal or the new one, never a torn one.
-// Returns 0 or the errno value of the failure; on failure the old file is untouched.
-int WriteUndoJournal(const std::string& path, const UndoJournal& journal);
-// nullopt when the file is missing, unreadable or not a whole journal.
-std::optional<UndoJournal> ReadUndoJournal(const std::string& path);
-// Returns 0 or the errno value; a missing file is no failure.
-int RemoveUndoJournal(const std::string& path);
 
 bool HasSomethingToUndo(const UndoJournal& journal);
 
@@ -86,6 +93,9 @@ struct UndoResult {
 // under neither name is skipped and reported; one already under its old name is left alone, so that
 // running the same journal twice restores nothing twice. With `progress`, it counts the files tried
 // and is asked before each next file whether to stop.
+// Whether the folder open as dirfd is the one the batch ran in.
+bool IsBatchFolder(const UndoJournal& journal, int dirfd);
+
 UndoResult UndoBatch(const UndoJournal& journal, RenameSystem& sys,
                      WorkProgress* progress = nullptr);
 

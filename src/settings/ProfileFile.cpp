@@ -1,6 +1,7 @@
 #include "settings/ProfileFile.h"
 
 #include "fs/AtomicFile.h"
+#include "fs/RegularFile.h"
 #include "text/ShiftJisWidth.h"
 
 #include <algorithm>
@@ -151,7 +152,9 @@ int ParsedInteger(std::string_view text) {
 
 // 0, or the errno of the failure.
 int ReadFileBytes(const std::string& path, std::string& bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO or a device under the settings file's name is no settings file: never wait on it.
+    struct stat st {};
+    const int fd = OpenRegularFile(path, st);
     if (fd < 0) {
         return errno;
     }

@@ -1,12 +1,16 @@
 #include "thumbs/ThumbnailCache.h"
 
 #include "fs/AtomicFile.h"
+#include "fs/BaseFolders.h"
+#include "fs/RegularFile.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QImageReader>
 #include <QImageWriter>
+
+#include <sys/stat.h>
 
 namespace quorvel {
 namespace {
@@ -49,7 +53,15 @@ std::optional<Thumbnail> ThumbnailCache::Find(std::string_view folder,
     if (m_root.empty())
         return std::nullopt;
     const std::string path = m_root + "/" + std::string(folder) + "/" + ThumbnailFileName(file.uri);
-    QImageReader reader(QFile::decodeName(QByteArray::fromStdString(path)), "png");
+    // The cache is shared with every other program of the desktop: an entry that is a pipe is
+    // no entry.
+    struct stat st {};
+    const int fd = OpenRegularFile(path, st);
+    if (fd < 0)
+        return std::nullopt;
+    QFile png;
+    png.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    QImageReader reader(&png, "png");
     QImage entry = reader.read();
     if (entry.isNull() || !EntryMatches(file, TextOf(entry, kUriKey), TextOf(entry, kMTimeKey),
                                         TextOf(entry, kSizeKey)))

@@ -1,5 +1,6 @@
 #include "thumbs/ThumbnailLoader.h"
 
+#include "fs/RegularFile.h"
 #include "text/FileUri.h"
 #include "thumbs/ThumbnailDecoder.h"
 
@@ -14,7 +15,8 @@ namespace {
 
 class FileHandle {
 public:
-    explicit FileHandle(const std::string& path) : m_fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    // Never waits on a pipe or a device that happens to carry an image's name.
+    FileHandle(const std::string& path, struct stat& st) : m_fd(OpenRegularFile(path, st)) {}
     ~FileHandle() {
         if (m_fd >= 0)
             close(m_fd);
@@ -39,9 +41,9 @@ Thumbnail LoadThumbnail(const ThumbnailCache& cache, const std::string& path) {
     const ImageKind kind = ImageKindOf(NameOf(path));
     if (kind == ImageKind::None)
         return {};
-    const FileHandle file(path);
     struct stat st {};
-    if (file.fd() < 0 || fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode))
+    const FileHandle file(path, st);
+    if (file.fd() < 0)
         return {};
     const bool cached = !cache.Root().empty() && !IsInsideFolder(path, cache.Root());
     const ThumbnailStamp stamp{FileUri(path), st.st_mtime, st.st_size};

@@ -82,14 +82,4 @@ bool IsInsideFolder(std::string_view path, std::string_view folder) {
     return path.size() == folder.size() || folder.back() == '/' || path[folder.size()] == '/';
 }
 
-bool MakePrivateFolders(const std::string& folder) {
-    struct stat st {};
-    if (stat(folder.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode);
-    const std::size_t slash = folder.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakePrivateFolders(folder.substr(0, slash)))
-        return false;
-    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 } // namespace quorvel

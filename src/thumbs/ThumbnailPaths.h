@@ -43,8 +43,4 @@ bool EntryMatches(const ThumbnailStamp& file, const std::optional<std::string>& 
 // Whether path is folder itself or lies below it (both absolute, as AbsolutePath gives them).
 bool IsInsideFolder(std::string_view path, std::string_view folder);
 
-// Makes the folder and any missing parent, each new one readable by its owner alone. Returns
-// false when the folder cannot be had.
-bool MakePrivateFolders(const std::string& folder);
-
 } // namespace quorvel

@@ -4,6 +4,7 @@
 #include "platform/listctrl/FileListModel.h"
 #include "platform/listctrl/FileListView.h"
 #include "text/FileUri.h"
+#include "text/ReadableName.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -129,7 +130,7 @@ void ThumbnailToolTip::show(const std::string& path, const Thumbnail& thumbnail)
     }
     m_picture->setPixmap(QPixmap::fromImage(thumbnail.picture));
     const std::size_t slash = path.rfind('/');
-    QString caption = QString::fromUtf8(path.substr(slash + 1));
+    QString caption = QString::fromStdString(ReadableName(path.substr(slash + 1)));
     if (thumbnail.pixelSize.isValid())
         caption += QStringLiteral("\n%1 × %2")
                        .arg(thumbnail.pixelSize.width())

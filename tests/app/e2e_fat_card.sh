@@ -36,7 +36,8 @@ x_end
 # place, its folder synced, the photos renamed, the card's folder synced, the journal with the
 # progress renamed into place; the undo follows.
 lines() { grep -n -E "$1" trace | cut -d: -f1; }
-journal_placed="$(lines "rename\\(\"$WORK/\\.Qorv\\.undo\\.[^\"]*\", \"$WORK/Qorv\\.undo\"" | head -n 2)"
+J="$XDG_STATE_HOME/quorvel" # the journal's folder
+journal_placed="$(lines "rename\\(\"$J/\\.[0-9a-f]*\\.undo\\.[^\"]*\", \"$J/[0-9a-f]*\\.undo\"" | head -n 2)"
 j1="$(sed -n 1p <<<"$journal_placed")" j2="$(sed -n 2p <<<"$journal_placed")"
 renames="$(lines "rename.*<$card>" | awk -v a="${j1:-0}" -v b="${j2:-0}" '$1 > a && $1 < b')"
 r1="$(head -n 1 <<<"$renames")" rn="$(tail -n 1 <<<"$renames")"
@@ -45,9 +46,9 @@ between() { # pattern from to: whether a call matching it lies between the two l
 }
 in_order() { "$@" && echo yes || echo no; }
 check "the journal's file reaches the disk before it is put in place" yes \
-    "$(in_order between "fsync\\([0-9]+<$WORK/\\.Qorv\\.undo\\." 0 "$j1")"
+    "$(in_order between "fsync\\([0-9]+<$J/\\.[0-9a-f]*\\.undo\\." 0 "$j1")"
 check "the journal's folder reaches the disk before the first rename" yes \
-    "$(in_order between "fsync\\([0-9]+<$WORK>\\)" "$j1" "$r1")"
+    "$(in_order between "fsync\\([0-9]+<$J>\\)" "$j1" "$r1")"
 check "the card's folder reaches the disk after the last rename, before the journal says so" yes \
     "$(in_order between "fsync\\([0-9]+<$card>\\)" "$rn" "$j2")"
 undone="$(lines "rename.*<$card>" | awk -v b="${j2:-0}" '$1 > b' | tail -n 1)"

@@ -22,6 +22,7 @@ WORK="$(mktemp -d)" XD_LOG="$(mktemp)" XPID="" APP="" MAIN="" XD_AT_EXIT="" pass
 # XD_AT_EXIT: a script's own clean-up (an unmount), once the program is gone.
 trap '[ -n "$XPID" ] && kill -9 $APP "$XPID" 2>/dev/null; wait; eval "$XD_AT_EXIT"; rm -rf "$WORK" "$XD_LOG"' EXIT
 cd "$WORK" || exit 1
+export XDG_STATE_HOME="$WORK/state" # where the undo journal goes
 
 check() { # what expected actual
     if [ "$2" == "$3" ]; then

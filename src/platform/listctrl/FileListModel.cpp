@@ -1,6 +1,7 @@
 #include "platform/listctrl/FileListModel.h"
 
 #include "platform/listctrl/Permute.h"
+#include "text/ReadableName.h"
 
 #include <QColor>
 
@@ -27,7 +28,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
         // The capture time's text is made only for the cells painted.
         if (index.column() == 2)
             return QString::fromStdString(CaptureTimeText(captureKey(index.row())));
-        return QString::fromUtf8(index.column() == 0 ? r.name : r.time);
+        return QString::fromStdString(index.column() == 0 ? ReadableName(r.name) : r.time);
     case Qt::ForegroundRole:
         return QColor(int(m_textColor & 0xFF), int((m_textColor >> 8) & 0xFF),
                       int((m_textColor >> 16) & 0xFF));
