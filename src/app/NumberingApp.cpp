@@ -10,9 +10,16 @@
 #include "platform/ProgressWindow.h"
 #include "text/SystemErrorText.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <new>
 
 namespace quorvel {
+namespace {
+
+constexpr int kWorkersGraceMs = 1000;
+
+} // namespace
 
 CNumberingApp::CNumberingApp(IMessageBox& messageBox) : m_messageBox(messageBox) {}
 
@@ -41,6 +48,13 @@ bool CNumberingApp::InitInstance() {
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &dlg,
                      [&dlg, &progress, &boxes] { CloseForTermination(dlg, progress, boxes); });
     dlg.DoModal();
+    // The settings are saved. A reader stuck in the file system (a share that stopped answering)
+    // would hold the process forever in the destructors, which wait for their threads: it ends
+    // here instead.
+    if (!dlg.StopWorkers(kWorkersGraceMs)) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     return false;
 }
 

@@ -68,6 +68,11 @@ CaptureTimeLoader::~CaptureTimeLoader() {
     m_pool.waitForDone();
 }
 
+bool CaptureTimeLoader::stop(int ms) {
+    cancel();
+    return m_pool.waitForDone(ms);
+}
+
 void CaptureTimeLoader::start(std::string folderPart, std::vector<Request> requests) {
     cancel();
     if (requests.empty())

@@ -39,6 +39,9 @@ public:
     // Waits until every file is read and its result is in the model. Blocks the caller.
     void finish();
     bool isReading() const { return m_job != nullptr; }
+    // Ends the reading and waits at most ms for the files being read; false when one of them
+    // is still stuck in the file system.
+    bool stop(int ms);
 
 signals:
     // Every requested file read and in the model.

@@ -90,6 +90,8 @@ public:
 
     QAction* CaptureTimeAction() const { return m_captureAction; }
     CaptureTimeLoader* CaptureTimes() const { return m_captureTimes; }
+    // Whether every reader off the window's thread came to an end within ms.
+    bool StopWorkers(int ms);
 
     QMenu* SystemMenu() const { return m_systemMenu; }
     // "元に戻す(&U)" in the context menu, Ctrl+Z in the window; disabled with nothing to undo.

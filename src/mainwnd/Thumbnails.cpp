@@ -1,5 +1,6 @@
 #include "mainwnd/NumberingDlg.h"
 
+#include "mainwnd/CaptureTimeLoader.h"
 #include "settings/SettingsKeys.h"
 #include "thumbs/ThumbnailToolTip.h"
 
@@ -28,6 +29,11 @@ void CNumberingDlg::AddThumbnailItem() {
 void CNumberingDlg::OnShowThumbnails(bool show) {
     m_nShowThumbnails = show ? 1 : 0;
     m_thumbnailTips->setEnabled(show);
+}
+
+bool CNumberingDlg::StopWorkers(int ms) {
+    const bool thumbnails = !m_thumbnailTips || m_thumbnailTips->loader().stop(ms);
+    return (!m_captureTimes || m_captureTimes->stop(ms)) && thumbnails;
 }
 
 } // namespace quorvel

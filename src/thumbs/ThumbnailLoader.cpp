@@ -80,6 +80,11 @@ ThumbnailLoader::ThumbnailLoader(QObject* parent) : QObject(parent), m_cache(Thu
     m_pool.setMaxThreadCount(1);
 }
 
+bool ThumbnailLoader::stop(int ms) {
+    m_pool.clear();
+    return m_pool.waitForDone(ms);
+}
+
 void ThumbnailLoader::request(const std::string& path) {
     m_pool.clear();
     m_pool.start([this, path] {

@@ -24,6 +24,9 @@ public:
 
     // Only the newest request matters: one still waiting for the thread is dropped for it.
     void request(const std::string& path);
+    // Drops what waits and waits at most ms for the picture being read; false when its file is
+    // still stuck in the file system.
+    bool stop(int ms);
 
 signals:
     void loaded(const std::string& path, const quorvel::Thumbnail& thumbnail);
