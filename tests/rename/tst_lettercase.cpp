@@ -1,3 +1,4 @@
+#include "platform/listctrl/FileListView.h"
 #include "support/MainWindowHarness.h"
 #include "support/TestFolder.h"
 
@@ -110,6 +111,67 @@ private slots:
         QCOMPARE(w.boxes.shown.size(), skipped ? 2u : 1u);
         if (QFETCH(int, reads); reads >= 0 && Applies(Needs::IgnoresCase, TestFileSystem()))
             QCOMPARE(w.sys.reads, reads);
+    }
+
+    // Names as Windows archives, CDs and cards leave them, and worse: renamed and given back
+    // byte for byte, folder name included, and shown so that each reads as itself.
+    void oddNames_Should_RenameAndUndoByteForByte_data() {
+        QTest::addColumn<Needs>("needs");
+        QTest::addColumn<std::string>("folderName");
+        QTest::addColumn<Files>("before");
+        QTest::addColumn<QStringList>("listed"); // what the list shows, in its order
+        std::string longName(255, 'x');
+        longName.replace(251, 4, ".JPG");
+        QTest::newRow("Shift-JIS folder and names, a lone 0xFF, a cut UTF-8 sequence")
+            << Needs::AnyBytes << std::string("\x8e\xca\x90\x5e") // 写真
+            << Files{{"\x83\x65.JPG", "1"}, {"\x84\x65.JPG", "2"}, {"a\xff.JPG", "3"},
+                     {"写\xe5\x86.JPG", "4"}}
+            << QStringList{"a\\xFF.JPG", "写\\xE5\\x86.JPG", "テ.JPG", "\\x84e.JPG"};
+        QTest::newRow("a leading dash, 255 bytes")
+            << Needs::Anything << std::string("-photos") << Files{{"-x.JPG", "1"}, {longName, "2"}}
+            << QStringList{"-x.JPG", QString::fromStdString(longName)};
+        QTest::newRow("newline and backslash, where names may hold them")
+            << Needs::SymbolicLinks << std::string("a\\b")
+            << Files{{"a\nb.JPG", "1"}, {"a\\x0Ab.JPG", "2"}}
+            << QStringList{"a\\x0Ab.JPG", "a\\x5Cx0Ab.JPG"};
+    }
+    void oddNames_Should_RenameAndUndoByteForByte() {
+        QFETCH(std::string, folderName);
+        QFETCH(Files, before);
+        QFETCH(Needs, needs);
+        if (!Applies(needs, TestFileSystem()))
+            QSKIP("the row is for another kind of file system");
+        const TestFolder disk;
+        MainWindowHarness w(disk.qpath());
+        const std::string folder = disk.path() + "/" + folderName;
+        fs::create_directory(folder);
+        for (const auto& [name, content] : before)
+            std::ofstream(folder + "/" + name) << content;
+        const auto files = [&] {
+            Files found;
+            for (const auto& entry : fs::directory_iterator(folder))
+                found[entry.path().filename()] = {
+                    std::istreambuf_iterator<char>(std::ifstream(entry.path()).rdbuf()), {}};
+            return found;
+        };
+        w.writeIni("[Data]\nFolder=" + folder + "\nStartNumber=1\n[Config]\nSmallCheck=1\n");
+        w.start().m_listFiles.SetItemState(-1, LVIS_SELECTED, LVIS_SELECTED);
+        QStringList listed;
+        const QAbstractItemModel* model = w.dlg->m_listFiles.View()->model();
+        for (int r = 0; r < model->rowCount(); ++r)
+            listed << model->index(r, 0).data().toString();
+        QTEST(listed, "listed");
+        w.edit(IDC_PREFIX)->setText("P");
+        w.click(IDC_START);
+        QCOMPARE(files().size(), before.size());
+        for (qsizetype k = 0; k < listed.size(); ++k)
+            QVERIFY(files().contains("P" + std::to_string(k + 1) + ".jpg"));
+        // The confirmation lists each name as the list shows it.
+        for (const QString& name : listed)
+            QVERIFY(QString::fromStdString(w.boxes.shown.at(0).details).contains(name));
+        w.dlg->UndoAction()->trigger();
+        QCOMPARE(files(), before);
+        fs::remove_all(folder); // QTemporaryDir cannot spell such names
     }
 };
 

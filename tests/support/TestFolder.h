@@ -17,23 +17,24 @@ struct FileSystem {
     bool ignoresCase;
     bool hardLinks;
     bool symbolicLinks;
+    bool anyBytes; // names that are not UTF-8: the FUSE drivers refuse them
 };
 
 inline FileSystem TestFileSystem() {
     const QByteArray name = qgetenv("QUORVEL_TEST_FS");
     if (name == "fat")
-        return {"fat", true, false, false};
+        return {"fat", true, false, false, false};
     if (name == "exfat")
-        return {"exfat", true, false, false};
+        return {"exfat", true, false, false, false};
     if (name == "ntfs") // ntfs-3g keeps the POSIX namespace, where letter case counts
-        return {"ntfs", false, true, true};
+        return {"ntfs", false, true, true, false};
     if (!name.isEmpty())
         qFatal("QUORVEL_TEST_FS names no file system of ours: %s", name.constData());
-    return {"local", false, true, true};
+    return {"local", false, true, true, true};
 }
 
 // What a test row needs of the file system it runs on.
-enum class Needs { Anything, IgnoresCase, KeepsCase, HardLinks, SymbolicLinks };
+enum class Needs { Anything, IgnoresCase, KeepsCase, HardLinks, SymbolicLinks, AnyBytes };
 
 inline bool Applies(Needs needs, const FileSystem& fs) {
     switch (needs) {
@@ -47,6 +48,8 @@ inline bool Applies(Needs needs, const FileSystem& fs) {
         return fs.hardLinks;
     case Needs::SymbolicLinks:
         return fs.symbolicLinks;
+    case Needs::AnyBytes:
+        return fs.anyBytes;
     }
     return false;
 }
