@@ -28,6 +28,7 @@ enum class Planted {
     Directory,
     Fifo,
     LinkToDevZero,
+    LinkToJournal,
     Truncated,
     Garbage,
     Huge,
@@ -76,6 +77,10 @@ void Plant(Planted what, const std::string& path, UndoJournal journal, const std
         return;
     case LinkToDevZero:
         fs::create_symlink("/dev/zero", path);
+        return;
+    case LinkToJournal:
+        std::ofstream(other + "/j.undo", std::ios::binary) << bytes;
+        fs::create_symlink(other + "/j.undo", path);
         return;
     case Truncated:
         std::ofstream(path, std::ios::binary) << bytes.substr(0, bytes.size() - 8);
@@ -127,6 +132,7 @@ private slots:
         QTest::newRow("a directory") << Directory << P::Damaged << P::Damaged;
         QTest::newRow("a FIFO: never waited on") << Fifo << P::Damaged << P::Damaged;
         QTest::newRow("a link to /dev/zero") << LinkToDevZero << P::Damaged << P::Damaged;
+        QTest::newRow("a link to a sound journal") << LinkToJournal << P::Damaged << P::Damaged;
         QTest::newRow("cut short") << Truncated << P::Damaged << P::None;
         QTest::newRow("garbage") << Garbage << P::Damaged << P::Damaged;
         QTest::newRow("larger than any batch") << Huge << P::Damaged << P::Damaged;
