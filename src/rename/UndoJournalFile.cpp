@@ -16,9 +16,9 @@
 namespace quorvel {
 namespace {
 
-// Two million files in one batch stay well below it; a link to a device or a planted giant does
-// not get read.
-constexpr off_t kJournalLimit = off_t(64) << 20;
+// Two million files in one batch take about 80 MB: room for four times that, and a planted giant
+// still does not get read. A batch whose journal would be larger is not journalled at all.
+constexpr off_t kJournalLimit = off_t(320) << 20;
 // Enough for the head of any journal: the magic, the folder's path and three numbers.
 constexpr std::size_t kHeadBytes = 64 * 1024;
 
@@ -172,8 +172,11 @@ int WriteUndoJournal(const std::string& path, const UndoJournal& journal) {
         return ENOENT;
     if (!MakePrivateFolders(FolderOf(path)))
         return errno != 0 ? errno : ENOTDIR;
+    const std::string bytes = SerializeUndoJournal(journal);
+    if (off_t(bytes.size()) > kJournalLimit)
+        return EFBIG;
     // Durable before the first file of the batch is touched; private to the user.
-    return ReplaceFileAtomically(path, SerializeUndoJournal(journal), 0600);
+    return ReplaceFileAtomically(path, bytes, 0600);
 }
 
 int RemoveUndoJournal(const std::string& path) {

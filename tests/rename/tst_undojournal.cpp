@@ -90,7 +90,7 @@ void Plant(Planted what, const std::string& path, UndoJournal journal, const std
         return;
     case Huge:
         std::ofstream(path, std::ios::binary) << bytes;
-        fs::resize_file(path, std::uintmax_t(65) << 20);
+        fs::resize_file(path, std::uintmax_t(321) << 20);
         return;
     default:
         std::ofstream(path, std::ios::binary) << bytes;
